@@ -1,0 +1,209 @@
+// mirtun-convert: the conversion engine on the command line.
+//
+//   mirtun-convert [OPTIONS] SOURCE [TARGET]
+//
+// Settings start from the stored ones (or the start values with --defaults)
+// and the options override them for this run only; nothing is stored.
+#include <getopt.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "engine/convert.h"
+#include "engine/text.h"
+#include "platform/ui.h"
+#include "settings/settings.h"
+#include "settings/store.h"
+
+static bool g_force = false;
+
+static int CliMessageBox(HWND, const char* text, const char* caption,
+                         unsigned style) {
+  std::fprintf(stderr, "mirtun-convert: %s: %s\n", caption, text);
+  if ((style & 0x0F) != MB_YESNO) return IDOK;
+  if (g_force) return IDYES;
+  std::fprintf(stderr, "mirtun-convert: mit --force wird sie überschrieben.\n");
+  return IDNO;
+}
+
+static HCURSOR CliCursor(HCURSOR c) { return c; }
+static void CliSleep(unsigned) {}
+
+static const UiHooks kCliHooks = {CliMessageBox, CliCursor, CliSleep};
+
+static void Usage(FILE* f) {
+  std::fputs(
+      "Aufruf: mirtun-convert [OPTIONEN] QUELLE [ZIEL]\n"
+      "\n"
+      "Wandelt die Wiedergabeliste QUELLE (M3U, M3U8, OFL, PLS, XML-Mediathek)\n"
+      "in eine Liste mit Interpret, Titel und Spielzeit um. Ohne ZIEL oder mit\n"
+      "ZIEL \"-\" geht die Ausgabe auf die Standardausgabe.\n"
+      "\n"
+      "Die Einstellungen kommen aus den gespeicherten Einstellungen des\n"
+      "Programms; die Optionen ändern sie nur für diesen Aufruf.\n"
+      "\n"
+      "Ausgabeformat:\n"
+      "  --html                HTML-Tabelle\n"
+      "  --text                Text, formatiert (feste Spaltenbreiten)\n"
+      "  --import              Importtext für Tabellenkalkulationen\n"
+      "  --total, --no-total   Gesamtzeit anhängen oder nicht\n"
+      "  --comma, --tab        Spaltentrenner im Importtext: Komma oder Tabulator\n"
+      "  --formula, --no-formula\n"
+      "                        Gesamtzeit im Importtext als Formel =SUMME(...)\n"
+      "  --artist-first, --title-first\n"
+      "                        Spaltenfolge: Interpret oder Titel zuerst\n"
+      "  --strip-ext, --keep-ext\n"
+      "                        Bekannte Dateiendungen aus Titeln entfernen oder nicht\n"
+      "  --extensions LISTE    Dateiendungen, durch Kommas getrennt (z. B. mp3,ogg)\n"
+      "  --width-artist N      Breite der Interpretenspalte (10 bis 250)\n"
+      "  --width-title N       Breite der Titelspalte (10 bis 250)\n"
+      "\n"
+      "Sonstiges:\n"
+      "  --defaults            von den Anfangswerten statt den gespeicherten\n"
+      "                        Einstellungen ausgehen\n"
+      "  -f, --force           ein vorhandenes ZIEL ohne Rückfrage überschreiben\n"
+      "  -h, --help            diese Hilfe zeigen\n"
+      "      --version         Version zeigen\n"
+      "\n"
+      "Rückgabewert: 0 geschrieben, 1 Umwandlung fehlgeschlagen, 2 falscher Aufruf.\n",
+      f);
+}
+
+enum {
+  OPT_HTML = 256, OPT_TEXT, OPT_IMPORT, OPT_TOTAL, OPT_NOTOTAL, OPT_COMMA,
+  OPT_TAB, OPT_FORMULA, OPT_NOFORMULA, OPT_ARTFIRST, OPT_TITFIRST, OPT_STRIP,
+  OPT_KEEP, OPT_EXT, OPT_WART, OPT_WTIT, OPT_DEFAULTS, OPT_VERSION
+};
+
+static const struct option kOptions[] = {
+    {"html", no_argument, nullptr, OPT_HTML},
+    {"text", no_argument, nullptr, OPT_TEXT},
+    {"import", no_argument, nullptr, OPT_IMPORT},
+    {"total", no_argument, nullptr, OPT_TOTAL},
+    {"no-total", no_argument, nullptr, OPT_NOTOTAL},
+    {"comma", no_argument, nullptr, OPT_COMMA},
+    {"tab", no_argument, nullptr, OPT_TAB},
+    {"formula", no_argument, nullptr, OPT_FORMULA},
+    {"no-formula", no_argument, nullptr, OPT_NOFORMULA},
+    {"artist-first", no_argument, nullptr, OPT_ARTFIRST},
+    {"title-first", no_argument, nullptr, OPT_TITFIRST},
+    {"strip-ext", no_argument, nullptr, OPT_STRIP},
+    {"keep-ext", no_argument, nullptr, OPT_KEEP},
+    {"extensions", required_argument, nullptr, OPT_EXT},
+    {"width-artist", required_argument, nullptr, OPT_WART},
+    {"width-title", required_argument, nullptr, OPT_WTIT},
+    {"defaults", no_argument, nullptr, OPT_DEFAULTS},
+    {"force", no_argument, nullptr, 'f'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, OPT_VERSION},
+    {nullptr, 0, nullptr, 0}};
+
+// Makes a relative source absolute against the working directory.
+static bool AbsolutePath(const char* path, std::string* out) {
+  if (path[0] == '/') {
+    *out = path;
+    return true;
+  }
+  char* cwd = getcwd(nullptr, 0);
+  if (!cwd) return false;
+  *out = cwd;
+  std::free(cwd);
+  if (out->empty() || out->back() != '/') *out += '/';
+  *out += path;
+  return true;
+}
+
+int main(int argc, char** argv) {
+  // Options are applied after the settings are loaded, so look for
+  // --defaults, --help and --version first.
+  bool defaults = false;
+  opterr = 0;
+  int c;
+  while ((c = getopt_long(argc, argv, "+fh", kOptions, nullptr)) != -1) {
+    if (c == OPT_DEFAULTS) defaults = true;
+    if (c == 'h') {
+      Usage(stdout);
+      return 0;
+    }
+    if (c == OPT_VERSION) {
+      std::printf("mirtun-convert %s\n", MIRTUN_V);
+      return 0;
+    }
+    if (c == '?' || c == ':') {
+      if (optopt && optopt < 256 && std::isprint(optopt))
+        std::fprintf(stderr, "mirtun-convert: unbekannte Option -%c\n", optopt);
+      else
+        std::fprintf(stderr, "mirtun-convert: unbekannte oder unvollständige Option %s\n",
+                     argv[optind - 1]);
+      std::fputs("Mehr mit: mirtun-convert --help\n", stderr);
+      return 2;
+    }
+  }
+
+  if (!defaults) GetRecentData();
+
+  optind = 0;  // rescan, this time applying every option in its order
+  while ((c = getopt_long(argc, argv, "+fh", kOptions, nullptr)) != -1) {
+    switch (c) {
+      case OPT_HTML: g_htmlFlag = 1; break;
+      case OPT_TEXT: g_htmlFlag = 0; g_tfmtFlag = 1; break;
+      case OPT_IMPORT: g_htmlFlag = 0; g_tfmtFlag = 0; break;
+      case OPT_TOTAL: g_totalFlag = 1; break;
+      case OPT_NOTOTAL: g_totalFlag = 0; break;
+      case OPT_COMMA: g_kommaFlag = 1; break;
+      case OPT_TAB: g_kommaFlag = 0; break;
+      case OPT_FORMULA: g_formlFlag = 1; break;
+      case OPT_NOFORMULA: g_formlFlag = 0; break;
+      case OPT_ARTFIRST: g_artfFlag = 1; break;
+      case OPT_TITFIRST: g_artfFlag = 0; break;
+      case OPT_STRIP: g_rmextFlag = 1; break;
+      case OPT_KEEP: g_rmextFlag = 0; break;
+      case OPT_EXT: CopyText(g_FileExt, sizeof g_FileExt, optarg); break;
+      case OPT_WART: g_ColWArt = WidthFromText(optarg); break;
+      case OPT_WTIT: g_ColWTit = WidthFromText(optarg); break;
+      case 'f': g_force = true; break;
+      default: break;
+    }
+  }
+  // The extension table always reflects the final list.
+  for (char*& e : g_ExtList) e = nullptr;
+  g_NumExt = ReadExtensions();
+
+  int rest = argc - optind;
+  if (rest < 1 || rest > 2) {
+    std::fputs(rest < 1 ? "mirtun-convert: QUELLE fehlt\n"
+                        : "mirtun-convert: zu viele Argumente\n",
+               stderr);
+    std::fputs("Mehr mit: mirtun-convert --help\n", stderr);
+    return 2;
+  }
+  const char* source = argv[optind];
+  const char* target = rest == 2 ? argv[optind + 1] : "-";
+
+  std::string abs;
+  if (!AbsolutePath(source, &abs) || abs.size() >= MAXPATH) {
+    std::fprintf(stderr, "mirtun-convert: Der Pfad der Quelldatei ist zu lang: %s\n",
+                 source);
+    return 1;
+  }
+  if (std::strlen(target) >= MAXPATH) {
+    std::fprintf(stderr, "mirtun-convert: Der Pfad der Zieldatei ist zu lang: %s\n",
+                 target);
+    return 1;
+  }
+  CopyText(g_opnFName, sizeof g_opnFName, abs.c_str());
+  SetUiHooks(&kCliHooks);
+
+  int ok;
+  if (std::strcmp(target, "-") == 0) {
+    ok = CreateTargetStream(nullptr, stdout, "(Standardausgabe)");
+  } else {
+    CopyText(g_savFName, sizeof g_savFName, target);
+    ok = CreateTargetFile(nullptr);
+  }
+  return ok ? 0 : 1;
+}

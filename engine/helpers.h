@@ -1,0 +1,21 @@
+// Helpers that take names apart: on zero-terminated byte strings in the
+// readers' 512-byte buffers, byte by byte, with no character-set handling.
+#pragma once
+
+// Reverses str in place. Returns str, or null (text unchanged) when the text
+// is empty or 512 characters or longer.
+char* StrRev(char* str);
+
+// Start of the last occurrence of pat in str, or null. Both texts are taken
+// to at most 510 characters.
+char* StrRStr(char* str, const char* pat);
+
+// The last backslash of str; only when there is none, the last slash; or null.
+char* StrRSlash(char* str);
+
+// 1 when str is null or empty, else 0.
+int IsNullOrEmptyString(const char* str);
+
+// Drops a known media extension (the text after the last '.') from a title
+// when stripping is on.
+void RemoveExt(char* titlestr);

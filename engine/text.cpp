@@ -1,0 +1,138 @@
+#include "engine/text.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <strings.h>
+
+size_t CopyText(char* dst, size_t cap, const char* src) {
+  return CopyTextN(dst, cap, src, cap);
+}
+
+size_t CopyTextN(char* dst, size_t cap, const char* src, size_t n) {
+  if (cap == 0) return 0;
+  size_t limit = cap - 1 < n ? cap - 1 : n;
+  size_t len = strnlen(src, limit);
+  // memmove: callers copy within one buffer too (a path cut in place).
+  std::memmove(dst, src, len);
+  dst[len] = '\0';
+  return len;
+}
+
+size_t FormatText(char* dst, size_t cap, const char* fmt, ...) {
+  if (cap == 0) return 0;
+  va_list ap;
+  va_start(ap, fmt);
+  int n = std::vsnprintf(dst, cap, fmt, ap);
+  va_end(ap);
+  if (n < 0) {
+    dst[0] = '\0';
+    return 0;
+  }
+  return static_cast<size_t>(n) < cap ? static_cast<size_t>(n) : cap - 1;
+}
+
+int32_t Atoi32(const char* s) {
+  // isspace() of the C locale: blank, \t, \n, \v, \f, \r.
+  while (*s == ' ' || (*s >= '\t' && *s <= '\r')) ++s;
+  bool neg = false;
+  if (*s == '+' || *s == '-') neg = (*s++ == '-');
+  int64_t v = 0;
+  const int64_t limit = neg ? -static_cast<int64_t>(INT32_MIN) : INT32_MAX;
+  while (*s >= '0' && *s <= '9') {
+    if (v < limit) {
+      v = v * 10 + (*s - '0');
+      if (v > limit) v = limit;
+    }
+    ++s;
+  }
+  return static_cast<int32_t>(neg ? -v : v);
+}
+
+size_t Utf8CharLen(const unsigned char* p, size_t avail) {
+  unsigned char c = p[0];
+  size_t n;
+  uint32_t min;
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2, min = 0x80;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3, min = 0x800;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4, min = 0x10000;
+  } else {
+    return 1;
+  }
+  if (avail < n) return 1;
+  uint32_t cp = c & (0x7F >> n);
+  for (size_t k = 1; k < n; ++k) {
+    if ((p[k] & 0xC0) != 0x80) return 1;
+    cp = (cp << 6) | (p[k] & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 1;
+  return n;
+}
+
+size_t Utf8Count(const char* s, size_t len) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+  size_t chars = 0;
+  for (size_t i = 0; i < len; ++chars) {
+    i += p[i] < 0x80 ? 1 : Utf8CharLen(p + i, len - i);
+  }
+  return chars;
+}
+
+size_t Utf8Prefix(const char* s, size_t len, size_t maxChars) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+  size_t i = 0;
+  for (size_t chars = 0; i < len && chars < maxChars; ++chars) {
+    i += p[i] < 0x80 ? 1 : Utf8CharLen(p + i, len - i);
+  }
+  return i;
+}
+
+size_t Utf8CutBytes(const char* s, size_t len, size_t maxBytes) {
+  if (len <= maxBytes) return len;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+  size_t i = 0;
+  while (i < len) {
+    size_t n = p[i] < 0x80 ? 1 : Utf8CharLen(p + i, len - i);
+    if (i + n > maxBytes) break;
+    i += n;
+  }
+  return i;
+}
+
+size_t Utf8Encode(uint32_t cp, char* dst) {
+  unsigned char* d = reinterpret_cast<unsigned char*>(dst);
+  if (cp < 0x80) {
+    d[0] = static_cast<unsigned char>(cp);
+    return 1;
+  }
+  if (cp < 0x800) {
+    d[0] = static_cast<unsigned char>(0xC0 | (cp >> 6));
+    d[1] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    return 2;
+  }
+  if (cp < 0x10000) {
+    d[0] = static_cast<unsigned char>(0xE0 | (cp >> 12));
+    d[1] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+    d[2] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+    return 3;
+  }
+  d[0] = static_cast<unsigned char>(0xF0 | (cp >> 18));
+  d[1] = static_cast<unsigned char>(0x80 | ((cp >> 12) & 0x3F));
+  d[2] = static_cast<unsigned char>(0x80 | ((cp >> 6) & 0x3F));
+  d[3] = static_cast<unsigned char>(0x80 | (cp & 0x3F));
+  return 4;
+}
+
+bool EqualsNoCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    unsigned char ca = static_cast<unsigned char>(*a);
+    unsigned char cb = static_cast<unsigned char>(*b);
+    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + 32);
+    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb + 32);
+    if (ca != cb) return false;
+    if (ca == 0) return true;
+  }
+}

@@ -1,0 +1,43 @@
+// Small text primitives shared by the whole core: the one bounded copy, the
+// bounded formatter, 32-bit decimal conversion and UTF-8 character counting.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Copies src into dst (capacity cap bytes), cut to cap - 1 bytes, always
+// zero-terminated. Returns the number of bytes copied. cap must be > 0.
+size_t CopyText(char* dst, size_t cap, const char* src);
+
+// Same, but takes at most n bytes of src (stops earlier at a zero byte).
+size_t CopyTextN(char* dst, size_t cap, const char* src, size_t n);
+
+// snprintf into a fixed buffer; the result is always zero-terminated and cut
+// when it does not fit. Returns the number of bytes stored.
+size_t FormatText(char* dst, size_t cap, const char* fmt, ...)
+    __attribute__((format(printf, 3, 4)));
+
+// Decimal value as the C library's atoi/atol of a 32-bit platform gives it:
+// leading white space, an optional sign, digits up to the first non-digit,
+// no digits give 0. A value beyond the 32-bit range clamps to its end.
+int32_t Atoi32(const char* s);
+
+// Length in bytes of the character at p when it starts a valid UTF-8
+// multi-byte sequence (2..4) within avail bytes; 1 otherwise. Every byte that
+// is not part of a valid sequence is a character of its own.
+size_t Utf8CharLen(const unsigned char* p, size_t avail);
+
+// Number of characters in the first len bytes of s.
+size_t Utf8Count(const char* s, size_t len);
+
+// Number of bytes taken by the first maxChars characters of s (len bytes).
+size_t Utf8Prefix(const char* s, size_t len, size_t maxChars);
+
+// Largest byte count <= maxBytes that does not split a valid sequence.
+size_t Utf8CutBytes(const char* s, size_t len, size_t maxBytes);
+
+// Appends the UTF-8 form of code point cp to dst; returns bytes written (1..4).
+size_t Utf8Encode(uint32_t cp, char* dst);
+
+// Case-insensitive comparison of ASCII letters, as the C locale does it.
+bool EqualsNoCase(const char* a, const char* b);

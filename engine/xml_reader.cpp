@@ -1,0 +1,209 @@
+// XML library exports of the property-list kind. This is a line scanner,
+// not an XML parser: it looks for the Name, Artist and Total Time key lines
+// that library exports write, one key and its value per line.
+//
+// Exports disagree on the order of a track's keys: older ones write Total
+// Time after Name and Artist, current ones before them. A row therefore
+// belongs to the track dict it was found in: a "<dict>" line opens a track,
+// and the row of a Total Time line inside it is held until the dict closes,
+// so that it carries the names of its own track in either order. Lines
+// outside any dict (hand-made lists without dict structure) write their row
+// at the Total Time line with the last names seen. One dict per line is
+// assumed; a compact export with several dicts on one line is read as well
+// as its line pieces allow.
+#include <cstring>
+
+#include "engine/convert.h"
+#include "engine/output.h"
+#include "engine/text.h"
+
+static const char KEY[] = "<key>";
+static const char NAMEKEY[] = "<key>Name</key><string>";           // 23
+static const char ARTISTKEY[] = "<key>Artist</key><string>";       // 25
+static const char TIMEKEY[] = "<key>Total Time</key><integer>";    // 30
+
+// Decodes the character references of a value in place, in one pass:
+// the five named ones and &#NNN; / &#xHH; numeric ones. A reference to 0,
+// a surrogate or beyond U+10FFFF, or an unknown name, stays as it stands.
+static void DecodeEntities(char* s) {
+  static const struct { const char* name; size_t len; char ch; } named[] = {
+      {"&amp;", 5, '&'}, {"&lt;", 4, '<'}, {"&gt;", 4, '>'},
+      {"&quot;", 6, '"'}, {"&apos;", 6, '\''}};
+  char* w = s;
+  for (char* r = s; *r;) {
+    if (*r != '&') {
+      *w++ = *r++;
+      continue;
+    }
+    bool done = false;
+    for (const auto& n : named) {
+      if (std::strncmp(r, n.name, n.len) == 0) {
+        *w++ = n.ch;
+        r += n.len;
+        done = true;
+        break;
+      }
+    }
+    if (!done && r[1] == '#') {
+      bool hex = r[2] == 'x';
+      const char* d = r + (hex ? 3 : 2);
+      uint32_t cp = 0;
+      int digits = 0;
+      for (;; ++d, ++digits) {
+        int v;
+        if (*d >= '0' && *d <= '9') v = *d - '0';
+        else if (hex && *d >= 'a' && *d <= 'f') v = *d - 'a' + 10;
+        else if (hex && *d >= 'A' && *d <= 'F') v = *d - 'A' + 10;
+        else break;
+        if (cp <= 0x10FFFF) cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(v);
+      }
+      if (digits > 0 && *d == ';' && cp != 0 && cp <= 0x10FFFF &&
+          !(cp >= 0xD800 && cp <= 0xDFFF)) {
+        // The encoded form is never longer than the reference it replaces.
+        w += Utf8Encode(cp, w);
+        r = const_cast<char*>(d) + 1;
+        done = true;
+      }
+    }
+    if (!done) *w++ = *r++;
+  }
+  *w = '\0';
+}
+
+// The value after a key text: up to the first "</", or the line's end.
+static char* CutValue(char* value) {
+  char* end = std::strstr(value, "</");
+  if (end) *end = '\0';
+  return value;
+}
+
+namespace {
+struct XmlRun {
+  FILE* out;
+  const char* sep;
+  Columns cols;
+  char title[MAXPATH];
+  char artist[MAXPATH];
+  uint32_t tsum;
+  int32_t i;
+  int depth;        // open dicts
+  bool held;        // a row waits for the end of its dict
+  int32_t heldTime;
+};
+}  // namespace
+
+static void WriteRow(XmlRun* x, int32_t time) {
+  char timefmt[TIMEFMT_SIZE];
+  WriteNamePart(x->out, x->sep, x->cols, x->artist, x->title);
+  x->tsum += static_cast<uint32_t>(time);
+  FormatTime(timefmt, time);
+  WriteTimePart(x->out, timefmt);
+  ++x->i;
+}
+
+static void FlushHeld(XmlRun* x) {
+  if (x->held) {
+    x->held = false;
+    WriteRow(x, x->heldTime);
+  }
+}
+
+static void OpenDict(XmlRun* x) {
+  FlushHeld(x);
+  x->title[0] = '\0';
+  x->artist[0] = '\0';
+  ++x->depth;
+}
+
+static void CloseDict(XmlRun* x) {
+  FlushHeld(x);
+  if (x->depth > 0) --x->depth;
+}
+
+// What one walk over the '<' of a line finds: the first place of each key
+// text and of the dict tags. Every key text starts with "<key>", so the first
+// "<key>" place that continues as a key text is where a search for that key
+// text would have found it.
+namespace {
+struct LineMarks {
+  char* name = nullptr;
+  char* artist = nullptr;
+  char* time = nullptr;
+  char* open = nullptr;   // "<dict>"
+  char* close = nullptr;  // "</dict>"
+};
+}  // namespace
+
+static void ScanLine(char* line, size_t len, LineMarks* m) {
+  char* end = line + len;
+  for (char* p = line;; ++p) {
+    p = static_cast<char*>(std::memchr(p, '<', static_cast<size_t>(end - p)));
+    if (!p) return;
+    size_t left = static_cast<size_t>(end - p);
+    if (left >= 23 && p[1] == 'k' && std::memcmp(p, KEY, 5) == 0) {
+      if (!m->name && std::memcmp(p, NAMEKEY, 23) == 0) m->name = p;
+      else if (!m->artist && left >= 25 && std::memcmp(p, ARTISTKEY, 25) == 0)
+        m->artist = p;
+      else if (!m->time && left >= 30 && std::memcmp(p, TIMEKEY, 30) == 0)
+        m->time = p;
+    } else if (!m->open && left >= 6 && std::memcmp(p, "<dict>", 6) == 0) {
+      m->open = p;
+    } else if (!m->close && left >= 7 && std::memcmp(p, "</dict>", 7) == 0) {
+      m->close = p;
+    }
+  }
+}
+
+// Handles Name, Artist or Total Time: only the first of them, in that
+// order, that the line holds.
+static void HandleKeys(XmlRun* x, const LineMarks& m) {
+  if (m.name) {
+    CopyText(x->title, sizeof x->title, CutValue(m.name + 23));
+    DecodeEntities(x->title);
+  } else if (m.artist) {
+    CopyText(x->artist, sizeof x->artist, CutValue(m.artist + 25));
+    DecodeEntities(x->artist);
+  } else if (m.time) {
+    int32_t seconds = Atoi32(CutValue(m.time + 30)) / 1000;
+    if (x->depth > 0) {
+      FlushHeld(x);
+      x->held = true;
+      x->heldTime = seconds;
+    } else {
+      WriteRow(x, seconds);
+    }
+  }
+}
+
+void xmlOutputLine(TextStream* inFile, FILE* outFile, const char* sep) {
+  XmlRun x;
+  x.out = outFile;
+  x.sep = sep;
+  x.cols = ColumnsFromSettings();
+  std::memset(x.title, 0, sizeof x.title);
+  std::memset(x.artist, 0, sizeof x.artist);
+  x.tsum = 0;
+  x.i = 0;
+  x.depth = 0;
+  x.held = false;
+  x.heldTime = 0;
+
+  char line[MAXPATH];
+  size_t got;
+  while (TsGets(line, MAXPATH - 1, inFile, &got)) {
+    // The line's text ends at its LF, or earlier at a zero byte.
+    size_t len = strnlen(line, got);
+    if (len > 0 && line[len - 1] == '\n') line[--len] = '\0';
+    if (len < 5) continue;
+
+    LineMarks m;
+    ScanLine(line, len, &m);
+    bool closeFirst = m.close && (!m.open || m.close < m.open);
+    if (closeFirst) CloseDict(&x);
+    if (m.open) OpenDict(&x);
+    HandleKeys(&x, m);
+    if (m.close && !closeFirst) CloseDict(&x);
+  }
+  FlushHeld(&x);
+  CreateTotalTime(outFile, sep, x.tsum, x.i);
+}

@@ -1,0 +1,39 @@
+// File-system questions and the safe way of writing a target file.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// 1 when path names a regular file (a symbolic link is followed), else 0.
+int IsRegularFile(const char* path);
+
+// 1 when something exists at path (a symbolic link is followed), else 0.
+int PathExists(const char* path);
+
+// 1 when the open stream f and path name the same file, else 0.
+int IsSameFile(FILE* f, const char* path);
+
+// The file name after the last "/" of path, or all of path.
+const char* PathFileName(const char* path);
+
+// A target file that is written to a temporary file in its own folder and
+// moved over the target only when every byte reached the disk. A target that
+// exists and is not a regular file (a device, a pipe) is written directly.
+struct TargetFile {
+  FILE* file = nullptr;
+  std::string path;     // what is finally replaced
+  std::string tmpPath;  // empty when writing directly
+  ~TargetFile();
+};
+
+// Opens the target for writing. Returns 1 on success, 0 when it cannot be
+// created (nothing is left behind then).
+int OpenTargetFile(TargetFile* t, const char* path);
+
+// Flushes, syncs and closes the file and moves it into place. Returns 1 on
+// success; 0 after any write error, when the temporary file is removed and
+// an existing target stays exactly as it was.
+int CommitTargetFile(TargetFile* t);
+
+// Closes and removes the temporary file without touching the target.
+void AbortTargetFile(TargetFile* t);
