@@ -15,7 +15,7 @@ int IsRegularFile(const char* path) {
 
 int PathExists(const char* path) {
   struct stat st;
-  return stat(path, &st) == 0 ? 1 : 0;
+  return stat(path, &st) == 0 && !S_ISDIR(st.st_mode) ? 1 : 0;
 }
 
 int IsSameFile(FILE* f, const char* path) {

@@ -7,7 +7,8 @@
 // 1 when path names a regular file (a symbolic link is followed), else 0.
 int IsRegularFile(const char* path);
 
-// 1 when something exists at path (a symbolic link is followed), else 0.
+// 1 when a file other than a folder exists at path (a symbolic link is
+// followed), else 0: what could be overwritten.
 int PathExists(const char* path);
 
 // 1 when the open stream f and path name the same file, else 0.

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+struct CliResult {
+  int status;
+  std::string out, err;
+};
+
+std::string Quote(const std::string& s) {
+  std::string q = "'";
+  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+struct CliTest : ::testing::Test {
+  TempDir dir;
+  CliResult Run(const std::vector<std::string>& args, const std::string& cwd = "") {
+    std::string cmd = "cd " + Quote(cwd.empty() ? dir.path : cwd) + " && XDG_CONFIG_HOME=" +
+                      Quote(dir.File("config")) + " HOME=" + Quote(dir.path) + " " +
+                      Quote(MIRTUN_CONVERT_EXE);
+    for (const auto& a : args) cmd += " " + Quote(a);
+    cmd += " >" + Quote(dir.File("stdout")) + " 2>" + Quote(dir.File("stderr")) + " </dev/null";
+    int rc = std::system(cmd.c_str());
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(dir.File("stdout")),
+            ReadFile(dir.File("stderr"))};
+  }
+};
+
+const char kPls[] =
+    "[playlist]\nTitle1=Die \xC3\x84rzte - Westerland.mp3\nLength1=215\n"
+    "Title2=Rush - Tom Sawyer, Live\nLength2=300\n";
+}  // namespace
+
+TEST_F(CliTest, WritesEveryStyleToStandardOutput) {
+  WriteFile(dir.File("a.pls"), kPls);
+  struct { std::vector<std::string> args; std::string out; } cases[] = {
+      {{"a.pls"},
+       "Die \xC3\x84rzte                     Westerland                    00:03:35\n"
+       "Rush                          Tom Sawyer, Live              00:05:00\n" +
+           std::string(48, ' ') + "Gesamtzeit: 00:08:35"},
+      {{"--import", "a.pls"},
+       "Die \xC3\x84rzte ,Westerland,00:03:35\nRush ,\"Tom Sawyer, Live\",00:05:00\n,Gesamtzeit,=SUMME(C1:C2)"},
+      {{"--import", "--tab", "--no-formula", "--title-first", "--keep-ext", "a.pls"},
+       "Westerland.mp3\tDie \xC3\x84rzte \t00:03:35\nTom Sawyer, Live\tRush \t00:05:00\n\tGesamtzeit\t00:08:35"},
+      {{"--import", "--no-total", "--extensions", "wav", "a.pls", "-"},
+       "Die \xC3\x84rzte ,Westerland.mp3,00:03:35\nRush ,\"Tom Sawyer, Live\",00:05:00\n"},
+      {{"--width-artist", "5", "--width-title", "12abc", "a.pls"},
+       "Die \xC3\x84rzte Westerland  00:03:35\nRush      Tom Sawyer, 00:05:00\n" + std::string(10, ' ') +
+           "Gesamtzeit: 00:08:35"},
+  };
+  for (const auto& c : cases) {
+    CliResult r = Run(c.args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, c.out) << c.args[0];
+  }
+  CliResult html = Run({"--html", "a.pls"});
+  EXPECT_NE(html.out.find("<title>Playlist " + dir.File("a.pls") + "</title>"), std::string::npos);
+  EXPECT_NE(html.out.find("<td>Tom Sawyer, Live</td>"), std::string::npos);
+}
+
+TEST_F(CliTest, TargetFileAndOverwrite) {
+  WriteFile(dir.File("a.pls"), kPls);
+  CliResult r = Run({"--import", "a.pls", "out.csv"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(ReadFile(dir.File("out.csv")).substr(0, 4), "Die ");
+  WriteFile(dir.File("out.csv"), "keep me");
+  r = Run({"a.pls", "out.csv"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Die Zieldatei out.csv existiert bereits! Überschreiben?"), std::string::npos);
+  EXPECT_NE(r.err.find("--force"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir.File("out.csv")), "keep me");
+  r = Run({"-f", "a.pls", "out.csv"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(ReadFile(dir.File("out.csv")), "keep me");
+  r = Run({"--force", "a.pls", "a.pls"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Quelldatei und Zieldatei sind dieselbe Datei!"), std::string::npos);
+  EXPECT_EQ(ReadFile(dir.File("a.pls")), kPls);
+}
+
+TEST_F(CliTest, FailuresAndUsage) {
+  CliResult r = Run({"nix.m3u"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Die Quelldatei nix.m3u wurde nicht gefunden!"), std::string::npos);
+  EXPECT_EQ(r.out, "");
+  struct { std::vector<std::string> args; } usage[] = {
+      {{}}, {{"a", "b", "c"}}, {{"--bogus", "a.pls"}}, {{"--width-title"}}, {{"-x", "a"}},
+  };
+  for (const auto& u : usage) {
+    r = Run(u.args);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--help"), std::string::npos);
+  }
+  r = Run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  for (const char* opt : {"--html", "--text", "--import", "--total", "--no-total", "--comma", "--tab",
+                          "--formula", "--no-formula", "--artist-first", "--title-first", "--strip-ext",
+                          "--keep-ext", "--extensions", "--width-artist", "--width-title", "--force",
+                          "--defaults", "--version"})
+    EXPECT_NE(r.out.find(opt), std::string::npos) << opt;
+  r = Run({"--version"});
+  EXPECT_EQ(r.out, "mirtun-convert 1.23\n");
+}
+
+TEST_F(CliTest, NeverWritesTheSettingsStore) {
+  WriteFile(dir.File("a.pls"), kPls);
+  Run({"--html", "a.pls", "x.htm"});
+  EXPECT_FALSE(Exists(dir.File("config")));
+  EXPECT_FALSE(Exists(dir.File(".config")));
+}

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "engine/helpers.h"
+#include "engine/text.h"
+#include "support.h"
+
+TEST(StrRev, ReversesWithinTheBufferLimit) {
+  char buf[MAXPATH + 8];
+  std::strcpy(buf, "abc");
+  EXPECT_EQ(StrRev(buf), buf);
+  EXPECT_STREQ(buf, "cba");
+  std::strcpy(buf, "a");
+  EXPECT_STREQ(StrRev(buf), "a");
+  buf[0] = '\0';
+  EXPECT_EQ(StrRev(buf), nullptr);
+
+  std::string s511(510, 'x');
+  s511 += 'y';
+  std::strcpy(buf, s511.c_str());
+  ASSERT_NE(StrRev(buf), nullptr);
+  EXPECT_EQ(buf[0], 'y');
+
+  std::string s512(511, 'x');
+  s512 += 'y';
+  std::strcpy(buf, s512.c_str());
+  EXPECT_EQ(StrRev(buf), nullptr);
+  EXPECT_EQ(std::string(buf), s512);
+}
+
+TEST(StrRStr, FindsTheLastOccurrence) {
+  struct { const char* str; const char* pat; int offset; } cases[] = {
+      {"A - B - C", " - ", 5}, {"Song", " - ", -1}, {"", " - ", -1},
+      {"aaa", "aa", 1}, {"x - ", " - ", 1}, {" - ", " - ", 0},
+  };
+  for (const auto& c : cases) {
+    char buf[MAXPATH];
+    CopyText(buf, sizeof buf, c.str);
+    char* hit = StrRStr(buf, c.pat);
+    if (c.offset < 0)
+      EXPECT_EQ(hit, nullptr) << c.str;
+    else
+      EXPECT_EQ(hit - buf, c.offset) << c.str;
+  }
+}
+
+TEST(StrRStr, LongTextIsSearchedInItsFirst510Characters) {
+  // No caller passes more, but the result must still point into the text.
+  std::string text(700, 'a');
+  text.replace(100, 3, " - ");
+  text.replace(600, 3, " - ");
+  std::string copy = text;
+  char* hit = StrRStr(&copy[0], " - ");
+  ASSERT_NE(hit, nullptr);
+  EXPECT_EQ(hit - copy.data(), 100);
+}
+
+TEST(StrRSlash, BackslashesWinOverSlashes) {
+  char a[] = "C:\\Music/Band/x.mp3";
+  EXPECT_EQ(StrRSlash(a) - a, 2);
+  char b[] = "a/b/c";
+  EXPECT_EQ(StrRSlash(b) - b, 3);
+  char c[] = "abc";
+  EXPECT_EQ(StrRSlash(c), nullptr);
+}
+
+TEST(IsNullOrEmptyString, Cases) {
+  EXPECT_EQ(IsNullOrEmptyString(nullptr), 1);
+  EXPECT_EQ(IsNullOrEmptyString(""), 1);
+  EXPECT_EQ(IsNullOrEmptyString(" "), 0);
+}
+
+TEST(RemoveExt, StripsOneKnownExtension) {
+  FreshSettings();
+  CopyText(g_FileExt, sizeof g_FileExt, "mp3,wav");
+  g_NumExt = ReadExtensions();
+  struct { const char* in; const char* out; } cases[] = {
+      {"Song.mp3", "Song"}, {"Song.MP3", "Song"}, {"Song.mp3.wav", "Song.mp3"},
+      {".mp3", ""}, {"Song.mp3 ", "Song.mp3 "}, {"Song.txt", "Song.txt"},
+      {"Vol. 2", "Vol. 2"}, {"Song.", "Song."}, {"Song", "Song"},
+      {"Song.mp", "Song.mp"}, {"Song.mp3x", "Song.mp3x"},
+  };
+  for (const auto& c : cases) {
+    char buf[MAXPATH];
+    CopyText(buf, sizeof buf, c.in);
+    RemoveExt(buf);
+    EXPECT_STREQ(buf, c.out) << c.in;
+  }
+  g_rmextFlag = 0;
+  char buf[MAXPATH] = "Song.mp3";
+  RemoveExt(buf);
+  EXPECT_STREQ(buf, "Song.mp3");
+}
+
+TEST(RemoveExt, EmptyEntryDropsATrailingDot) {
+  FreshSettings();
+  CopyText(g_FileExt, sizeof g_FileExt, "mp3,,wav,");
+  g_NumExt = ReadExtensions();
+  char buf[MAXPATH] = "Song.";
+  RemoveExt(buf);
+  EXPECT_STREQ(buf, "Song");
+}
+
+TEST(ReadExtensions, SplitsTheList) {
+  FreshSettings();
+  EXPECT_EQ(g_NumExt, 44);
+  EXPECT_STREQ(g_ExtList[0], "mp3");
+  EXPECT_STREQ(g_ExtList[43], "wmv");
+  EXPECT_EQ(std::strlen(DEFAULT_FILE_EXT), 175u);
+
+  struct { const char* list; std::vector<std::string> entries; } cases[] = {
+      {"", {""}},
+      {"mp3,,wav,", {"mp3", "", "wav", ""}},
+      {" mp3", {" mp3"}},
+      {",", {"", ""}},
+  };
+  for (const auto& c : cases) {
+    CopyText(g_FileExt, sizeof g_FileExt, c.list);
+    int32_t n = ReadExtensions();
+    ASSERT_EQ(n, static_cast<int32_t>(c.entries.size())) << c.list;
+    for (int32_t k = 0; k < n; ++k) EXPECT_EQ(g_ExtList[k], c.entries[k]);
+  }
+}
+
+TEST(ReadExtensions, StopsAtOneHundredEntries) {
+  FreshSettings();
+  std::string list;
+  for (int k = 1; k <= 101; ++k) list += (k > 1 ? ",e" : "e") + std::to_string(k);
+  CopyText(g_FileExt, sizeof g_FileExt, list.c_str());
+  EXPECT_EQ(ReadExtensions(), 100);
+  EXPECT_STREQ(g_ExtList[98], "e99");
+  EXPECT_STREQ(g_ExtList[99], "e100,e101");
+}
+
+TEST(ReadExtensions, ABlankBeforeAnEntryKeepsItFromMatching) {
+  FreshSettings();
+  CopyText(g_FileExt, sizeof g_FileExt, "wav, mp3");
+  g_NumExt = ReadExtensions();
+  char buf[MAXPATH] = "Song.mp3";
+  RemoveExt(buf);
+  EXPECT_STREQ(buf, "Song.mp3");
+}
+
+TEST(WidthFromText, ClampsAsTheOptionsDialog) {
+  struct { const char* text; int32_t width; } cases[] = {
+      {"0", 10}, {"", 10}, {"abc", 10}, {"-5", 10}, {"9", 10}, {"10", 10},
+      {"11", 11}, {"249", 249}, {"250", 250}, {"999", 250}, {"12abc", 12},
+      {" 40", 40}, {"12345678", 250}, {"0000000042", 10},
+  };
+  for (const auto& c : cases) EXPECT_EQ(WidthFromText(c.text), c.width) << c.text;
+}

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/textstream.h"
+#include "support.h"
+
+namespace {
+// Every piece TsGets (fgets) or MyFgets hands out, with the given block size.
+std::vector<std::string> Pieces(const std::string& input, bool myFgets,
+                                size_t block = 1 << 20) {
+  std::string in = input;
+  FILE* f = in.empty() ? std::fopen("/dev/null", "rb")
+                       : fmemopen(&in[0], in.size(), "rb");
+  TextStream ts;
+  TsInit(&ts, f, block);
+  std::vector<std::string> out;
+  char line[MAXPATH];
+  size_t len;
+  while (myFgets ? MyFgets(line, 511, &ts) != nullptr
+                 : TsGets(line, 511, &ts, &len) != nullptr) {
+    out.emplace_back(line, myFgets ? std::strlen(line) : len);
+  }
+  std::fclose(f);
+  return out;
+}
+using V = std::vector<std::string>;
+}  // namespace
+
+TEST(TsGets, ReadsLikeFgetsInTextMode) {
+  struct { std::string in; V pieces; } cases[] = {
+      {"", {}},
+      {"a\nb", {"a\n", "b"}},
+      {"a\r\nb\r\n", {"a\n", "b\n"}},          // CR LF arrives as LF
+      {"a\rb\r", {"a\rb\r"}},                  // a lone CR is a byte
+      {"a\r\r\nb", {"a\r\n", "b"}},            // CR CR LF: CR, then LF
+      {"\n\n", {"\n", "\n"}},
+      {std::string("a\0b\n", 4), {std::string("a\0b\n", 4)}},
+      {"x\x1Ay\n", {"x\x1Ay\n"}},              // Ctrl-Z is no end of file
+      {std::string(510, 'x') + "\n", {std::string(510, 'x'), "\n"}},
+      {std::string(1000, 'y'), {std::string(510, 'y'), std::string(490, 'y')}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Pieces(c.in, false), c.pieces);
+}
+
+TEST(MyFgets, EndsLinesAtLfOrCr) {
+  struct { std::string in; V lines; } cases[] = {
+      {"", {}},
+      {"a\nb", {"a", "b"}},
+      {"a\rb\r", {"a", "b"}},
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\r\r\nb", {"a", "", "b"}},   // the CR that survives gives an empty line
+      {"\n", {""}},
+      {std::string(510, 'x') + "\nz", {std::string(510, 'x'), "", "z"}},
+      {std::string(1000, 'y') + "\n", {std::string(510, 'y'), std::string(490, 'y')}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Pieces(c.in, true), c.lines);
+}
+
+TEST(TsGets, FoldingDoesNotDependOnTheBlockSize) {
+  // CR LF pairs, lone CRs and long lines placed across every block boundary
+  // must read the same with tiny blocks as with one big block.
+  std::string in;
+  for (int k = 0; k < 400; ++k) {
+    in += "line " + std::to_string(k) + (k % 3 ? "\r\n" : "\r");
+    if (k % 50 == 0) in += std::string(700 + k, 'z') + "\r\n";
+  }
+  for (bool my : {false, true}) {
+    V big = Pieces(in, my);
+    for (size_t block : {1024u, 1025u, 1031u, 4096u}) EXPECT_EQ(Pieces(in, my, block), big);
+  }
+  // A CR exactly at the end of a block, followed by LF in the next one.
+  std::string edge = std::string(1023, 'a') + "\r\nb";
+  EXPECT_EQ(Pieces(edge, true, 1024), (V{std::string(510, 'a'), std::string(510, 'a'), "aaa", "b"}));
+  EXPECT_EQ(Pieces(std::string(1023, 'a') + "\r", false, 1024).back(), "aaa\r");
+}
