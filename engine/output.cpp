@@ -17,9 +17,31 @@ Columns ColumnsFromSettings() {
   return c;
 }
 
+// Two digits at least, as "%02d" writes a non-negative number.
+static char* PutTwoDigits(char* p, int32_t v) {
+  char digits[12];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + v % 10);
+    v /= 10;
+  } while (v > 0);
+  if (n < 2) digits[n++] = '0';
+  while (n > 0) *p++ = digits[--n];
+  return p;
+}
+
 void FormatTime(char* timefmt, int32_t s) {
-  FormatText(timefmt, TIMEFMT_SIZE, "%02d:%02d:%02d", s / 3600, s % 3600 / 60,
-             s % 60);
+  if (s < 0) {  // rare: only a negative library time gets here
+    FormatText(timefmt, TIMEFMT_SIZE, "%02d:%02d:%02d", s / 3600,
+               s % 3600 / 60, s % 60);
+    return;
+  }
+  char* p = PutTwoDigits(timefmt, s / 3600);
+  *p++ = ':';
+  p = PutTwoDigits(p, s % 3600 / 60);
+  *p++ = ':';
+  p = PutTwoDigits(p, s % 60);
+  *p = '\0';
 }
 
 void PutHtml(FILE* out, const char* text) {

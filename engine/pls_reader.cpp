@@ -18,9 +18,11 @@ void plsOutputLine(TextStream* inFile, FILE* outFile, const char* sep) {
   int32_t i = 0;
   const Columns cols = ColumnsFromSettings();
 
-  while (TsGets(line, MAXPATH - 1, inFile)) {
-    char* lf = std::strchr(line, '\n');
-    if (lf) *lf = '\0';
+  size_t len;
+  while (TsGets(line, MAXPATH - 1, inFile, &len)) {
+    // A piece holds at most one LF, at its end; a zero byte before it ends
+    // the text anyway.
+    if (len > 0 && line[len - 1] == '\n') line[len - 1] = '\0';
 
     if (std::strstr(line, "Title")) {
       char* eq = std::strchr(line, '=');

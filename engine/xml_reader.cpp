@@ -134,21 +134,16 @@ struct LineMarks {
 };
 }  // namespace
 
-static void ScanLine(char* line, size_t len, LineMarks* m) {
-  char* end = line + len;
-  for (char* p = line;; ++p) {
-    p = static_cast<char*>(std::memchr(p, '<', static_cast<size_t>(end - p)));
-    if (!p) return;
-    size_t left = static_cast<size_t>(end - p);
-    if (left >= 23 && p[1] == 'k' && std::memcmp(p, KEY, 5) == 0) {
-      if (!m->name && std::memcmp(p, NAMEKEY, 23) == 0) m->name = p;
-      else if (!m->artist && left >= 25 && std::memcmp(p, ARTISTKEY, 25) == 0)
-        m->artist = p;
-      else if (!m->time && left >= 30 && std::memcmp(p, TIMEKEY, 30) == 0)
-        m->time = p;
-    } else if (!m->open && left >= 6 && std::memcmp(p, "<dict>", 6) == 0) {
+static void ScanLine(char* line, LineMarks* m) {
+  // strchr stops at the text's zero, which ends a line's text.
+  for (char* p = line; (p = std::strchr(p, '<')) != nullptr; ++p) {
+    if (p[1] == 'k' && std::strncmp(p, KEY, 5) == 0) {
+      if (!m->name && std::strncmp(p, NAMEKEY, 23) == 0) m->name = p;
+      else if (!m->artist && std::strncmp(p, ARTISTKEY, 25) == 0) m->artist = p;
+      else if (!m->time && std::strncmp(p, TIMEKEY, 30) == 0) m->time = p;
+    } else if (!m->open && p[1] == 'd' && std::strncmp(p, "<dict>", 6) == 0) {
       m->open = p;
-    } else if (!m->close && left >= 7 && std::memcmp(p, "</dict>", 7) == 0) {
+    } else if (!m->close && p[1] == '/' && std::strncmp(p, "</dict>", 7) == 0) {
       m->close = p;
     }
   }
@@ -191,13 +186,11 @@ void xmlOutputLine(TextStream* inFile, FILE* outFile, const char* sep) {
   char line[MAXPATH];
   size_t got;
   while (TsGets(line, MAXPATH - 1, inFile, &got)) {
-    // The line's text ends at its LF, or earlier at a zero byte.
-    size_t len = strnlen(line, got);
-    if (len > 0 && line[len - 1] == '\n') line[--len] = '\0';
-    if (len < 5) continue;
-
+    // A piece holds at most one LF, at its end; a zero byte before it ends
+    // the text anyway.
+    if (got > 0 && line[got - 1] == '\n') line[got - 1] = '\0';
     LineMarks m;
-    ScanLine(line, len, &m);
+    ScanLine(line, &m);
     bool closeFirst = m.close && (!m.open || m.close < m.open);
     if (closeFirst) CloseDict(&x);
     if (m.open) OpenDict(&x);
