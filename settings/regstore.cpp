@@ -183,15 +183,18 @@ static RegSection* FindSection(std::vector<RegSection>* sections,
   return nullptr;
 }
 
+// Sets a value; a value set again moves to the end of its key, so the file
+// lists values in the order in which they were last set, whatever order a
+// hand-edited file had.
 static void PutValue(RegSection* sec, const std::string& name, DWORD type,
                      const std::string& data) {
-  for (RegValue& v : sec->values)
-    if (EqualsNoCase(v.name.c_str(), name.c_str())) {
-      v.type = type;
-      v.data = data;
-      return;
+  std::vector<RegValue>& values = sec->values;
+  for (size_t k = 0; k < values.size(); ++k)
+    if (EqualsNoCase(values[k].name.c_str(), name.c_str())) {
+      values.erase(values.begin() + static_cast<std::ptrdiff_t>(k));
+      break;
     }
-  sec->values.push_back(RegValue{name, type, data});
+  values.push_back(RegValue{name, type, data});
 }
 
 static void SplitLines(const std::string& text, std::vector<std::string>* lines) {
