@@ -18,6 +18,19 @@ static const FlagBit kFlagBits[] = {
     {&g_artfFlag, BITART1ST}, {&g_durfFlag, BITDUR1ST},
 };
 
+// The text values with their fields, in the order in which they are both
+// written and read.
+struct TextValue {
+  const char* name;
+  char* field;
+};
+
+static const TextValue kTextValues[] = {
+    {"OpenInitDir", g_oInitDir},     {"SaveInitDir", g_sInitDir},
+    {"OpenPathFName", g_opnFName},   {"SavePathFName", g_savFName},
+    {"FileExtensions", g_FileExt},
+};
+
 // A number as the store keeps it: four bytes, little-endian.
 static void PutNumber(BYTE* out, uint32_t v) {
   for (int b = 0; b < MAXDATA; ++b) out[b] = static_cast<BYTE>(v >> (8 * b));
@@ -80,11 +93,7 @@ int32_t SaveRecentData() {
   SetNumber(key, "Flags", word);
   SetNumber(key, "ColumnWidthArtist", static_cast<uint32_t>(g_ColWArt));
   SetNumber(key, "ColumnWidthTitle", static_cast<uint32_t>(g_ColWTit));
-  SetText(key, "OpenInitDir", g_oInitDir);
-  SetText(key, "SaveInitDir", g_sInitDir);
-  SetText(key, "OpenPathFName", g_opnFName);
-  SetText(key, "SavePathFName", g_savFName);
-  SetText(key, "FileExtensions", g_FileExt);
+  for (const TextValue& t : kTextValues) SetText(key, t.name, t.field);
   RegCloseKey(key);
   return 1;
 }
@@ -98,11 +107,7 @@ int32_t GetRecentData() {
   int haveFlags = QueryNumber(key, "Flags", &word);
   QueryWidth(key, "ColumnWidthTitle", &g_ColWTit);
   QueryWidth(key, "ColumnWidthArtist", &g_ColWArt);
-  QueryText(key, "OpenInitDir", g_oInitDir);
-  QueryText(key, "SaveInitDir", g_sInitDir);
-  QueryText(key, "OpenPathFName", g_opnFName);
-  QueryText(key, "SavePathFName", g_savFName);
-  QueryText(key, "FileExtensions", g_FileExt);
+  for (const TextValue& t : kTextValues) QueryText(key, t.name, t.field);
   RegCloseKey(key);
 
   // A loaded flag holds its bit's value, not 1; every reader tests for zero.
