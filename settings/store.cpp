@@ -1,5 +1,117 @@
 #include "settings/store.h"
 
-// Nothing is persisted yet: loading keeps the start values.
-int32_t SaveRecentData() { return 1; }
-int32_t GetRecentData() { return 1; }
+#include "engine/text.h"
+#include "settings/regstore.h"
+#include "settings/settings.h"
+
+#define REG_SUBKEY "Software\\Mirtun\\" MIRTUN_V
+
+// Each flag with its bit in the stored flags word.
+struct FlagBit {
+  int32_t* flag;
+  uint32_t bit;
+};
+
+static const FlagBit kFlagBits[] = {
+    {&g_htmlFlag, BITHTM},  {&g_kommaFlag, BITKOM}, {&g_totalFlag, BITTOT},
+    {&g_formlFlag, BITFRM}, {&g_rmextFlag, BITEXT}, {&g_tfmtFlag, BITFMT},
+    {&g_artfFlag, BITART1ST}, {&g_durfFlag, BITDUR1ST},
+};
+
+// The text values with their fields, in the order in which they are both
+// written and read.
+struct TextValue {
+  const char* name;
+  char* field;
+};
+
+static const TextValue kTextValues[] = {
+    {"OpenInitDir", g_oInitDir},     {"SaveInitDir", g_sInitDir},
+    {"OpenPathFName", g_opnFName},   {"SavePathFName", g_savFName},
+    {"FileExtensions", g_FileExt},
+};
+
+// A number as the store keeps it: four bytes, little-endian.
+static void PutNumber(BYTE* out, uint32_t v) {
+  for (int b = 0; b < MAXDATA; ++b) out[b] = static_cast<BYTE>(v >> (8 * b));
+}
+
+static void SetNumber(HKEY key, const char* name, uint32_t v) {
+  BYTE data[MAXDATA];
+  PutNumber(data, v);
+  RegSetValueExA(key, name, 0, REG_DWORD, data, MAXDATA);
+}
+
+// A text is always stored as the whole field of MAXPATH bytes. The bytes
+// after its terminating zero mean nothing; they are written as zeros so that
+// no remains of an earlier, longer text reach the file.
+static void SetText(HKEY key, const char* name, const char* text) {
+  BYTE data[MAXPATH] = {};
+  CopyText(reinterpret_cast<char*>(data), sizeof data, text);
+  RegSetValueExA(key, name, 0, REG_SZ, data, MAXPATH);
+}
+
+// Reads a number of at most MAXDATA bytes. A shorter value gives the number
+// its bytes make. Returns 1 when the value was read.
+static int QueryNumber(HKEY key, const char* name, uint32_t* v) {
+  BYTE data[MAXDATA] = {};
+  DWORD size = MAXDATA;
+  if (RegQueryValueExA(key, name, nullptr, nullptr, data, &size) != ERROR_SUCCESS)
+    return 0;
+  *v = 0;
+  for (DWORD b = 0; b < size; ++b) *v |= static_cast<uint32_t>(data[b]) << (8 * b);
+  return 1;
+}
+
+static void QueryWidth(HKEY key, const char* name, int32_t* width) {
+  uint32_t v;
+  if (QueryNumber(key, name, &v)) *width = static_cast<int32_t>(v);
+}
+
+// Reads a text of at most MAXPATH bytes into field. The text ends at its
+// first zero byte or at the end of the value, whichever comes first, and is
+// cut to MAXPATH - 1 characters, so the field always stays terminated and
+// never keeps pieces of its old text behind a short value.
+static void QueryText(HKEY key, const char* name, char* field) {
+  char data[MAXPATH];
+  DWORD size = MAXPATH;
+  if (RegQueryValueExA(key, name, nullptr, nullptr,
+                       reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS)
+    CopyTextN(field, MAXPATH, data, size);
+}
+
+int32_t SaveRecentData() {
+  uint32_t word = 0;
+  for (const FlagBit& f : kFlagBits)
+    if (*f.flag) word |= f.bit;
+
+  HKEY key;
+  DWORD disposition;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, REG_SUBKEY, 0, nullptr, 0, KEY_WRITE,
+                      nullptr, &key, &disposition) != ERROR_SUCCESS)
+    return 1;
+  SetNumber(key, "Flags", word);
+  SetNumber(key, "ColumnWidthArtist", static_cast<uint32_t>(g_ColWArt));
+  SetNumber(key, "ColumnWidthTitle", static_cast<uint32_t>(g_ColWTit));
+  for (const TextValue& t : kTextValues) SetText(key, t.name, t.field);
+  RegCloseKey(key);
+  return 1;
+}
+
+int32_t GetRecentData() {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, REG_SUBKEY, 0, KEY_ALL_ACCESS, &key) !=
+      ERROR_SUCCESS)
+    return 1;
+  uint32_t word = 0;
+  int haveFlags = QueryNumber(key, "Flags", &word);
+  QueryWidth(key, "ColumnWidthTitle", &g_ColWTit);
+  QueryWidth(key, "ColumnWidthArtist", &g_ColWArt);
+  for (const TextValue& t : kTextValues) QueryText(key, t.name, t.field);
+  RegCloseKey(key);
+
+  // A loaded flag holds its bit's value, not 1; every reader tests for zero.
+  if (haveFlags)
+    for (const FlagBit& f : kFlagBits) *f.flag = static_cast<int32_t>(word & f.bit);
+  return 1;
+}

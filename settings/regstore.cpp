@@ -1,0 +1,453 @@
+#include "settings/regstore.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "engine/text.h"
+#include "platform/files.h"
+
+namespace {
+
+struct RegValue {
+  std::string name;
+  DWORD type;
+  std::string data;  // the value's bytes, exactly as set
+};
+
+struct RegSection {
+  std::string key;  // full key name, "HKEY_CURRENT_USER\..."
+  std::vector<RegValue> values;
+};
+
+}  // namespace
+
+// What a handle holds: the whole store as it was read, the key it names and
+// whether anything must be written back when it is closed.
+struct RegKey {
+  std::string path;
+  std::vector<RegSection> sections;
+  size_t section = 0;
+  bool writable = false;
+  bool dirty = false;
+};
+
+// A settings file is a few kilobytes; reading stops here so that a wrong or
+// hostile file cannot exhaust memory.
+static const size_t kMaxStoreBytes = 1u << 20;
+static const char kRootName[] = "HKEY_CURRENT_USER";
+static const DWORD KEY_SET_VALUE = 0x0002;
+
+static char g_storePath[PATH_MAX];
+
+const char* RegStorePath() {
+  const char* base = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  size_t n;
+  // A relative XDG_CONFIG_HOME is invalid and is ignored like an empty one.
+  if (base && base[0] == '/')
+    n = FormatText(g_storePath, sizeof g_storePath, "%s/mirtun/mirtun.reg", base);
+  else if (home && home[0])
+    n = FormatText(g_storePath, sizeof g_storePath, "%s/.config/mirtun/mirtun.reg", home);
+  else
+    n = 0;
+  // A path that does not fit is never cut: that would name another file.
+  if (n + 1 >= sizeof g_storePath) n = 0;
+  g_storePath[n] = '\0';
+  return g_storePath;
+}
+
+// Makes every missing folder above the file at path (mode 0700).
+static bool MakeParentFolders(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    std::string dir = path.substr(0, slash);
+    if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  size_t last = path.rfind('/');
+  struct stat st;
+  return last != std::string::npos &&
+         stat(path.substr(0, last).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// ---- reading ----
+
+static void SkipBlanks(const std::string& s, size_t* i) {
+  while (*i < s.size() && (s[*i] == ' ' || s[*i] == '\t')) ++*i;
+}
+
+static bool OnlyBlanksFrom(const std::string& s, size_t i) {
+  SkipBlanks(s, &i);
+  return i == s.size();
+}
+
+static int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Reads 1..maxDigits hex digits at s[*i].
+static bool ParseHexNumber(const std::string& s, size_t* i, size_t maxDigits,
+                           DWORD* out) {
+  size_t start = *i;
+  DWORD v = 0;
+  while (*i < s.size() && HexDigit(s[*i]) >= 0 && *i - start < maxDigits)
+    v = v << 4 | HexDigit(s[(*i)++]);
+  *out = v;
+  return *i > start && (*i == s.size() || HexDigit(s[*i]) < 0);
+}
+
+// A quoted text at s[*i] with the escapes \\ and \"; *i ends after it.
+static bool ParseQuoted(const std::string& s, size_t* i, std::string* out) {
+  if (*i >= s.size() || s[*i] != '"') return false;
+  for (size_t j = *i + 1; j < s.size(); ++j) {
+    char c = s[j];
+    if (c == '"') {
+      *i = j + 1;
+      return true;
+    }
+    if (c == '\\') {
+      if (++j == s.size() || (s[j] != '\\' && s[j] != '"')) return false;
+      c = s[j];
+    }
+    out->push_back(c);
+  }
+  return false;
+}
+
+// Comma-separated hex bytes; a trailing comma and an empty list are allowed.
+static bool ParseHexBytes(const std::string& s, size_t i, std::string* out) {
+  for (;;) {
+    SkipBlanks(s, &i);
+    if (i == s.size()) return true;
+    DWORD byte;
+    if (!ParseHexNumber(s, &i, 2, &byte)) return false;
+    out->push_back(static_cast<char>(byte));
+    SkipBlanks(s, &i);
+    if (i == s.size()) return true;
+    if (s[i++] != ',') return false;
+  }
+}
+
+static bool StartsWithNoCase(const std::string& s, size_t i, const char* word) {
+  return strncasecmp(s.c_str() + i, word, std::strlen(word)) == 0;
+}
+
+// The data after "=": "text", dword:n, hex:bytes or hex(type):bytes.
+static bool ParseData(const std::string& s, size_t i, DWORD* type,
+                      std::string* data) {
+  SkipBlanks(s, &i);
+  if (i < s.size() && s[i] == '"') {
+    *type = REG_SZ;
+    if (!ParseQuoted(s, &i, data)) return false;
+    data->push_back('\0');
+    return OnlyBlanksFrom(s, i);
+  }
+  if (StartsWithNoCase(s, i, "dword:")) {
+    i += 6;
+    DWORD v;
+    if (!ParseHexNumber(s, &i, 8, &v) || !OnlyBlanksFrom(s, i)) return false;
+    *type = REG_DWORD;
+    for (int b = 0; b < 4; ++b) data->push_back(static_cast<char>(v >> (8 * b)));
+    return true;
+  }
+  if (!StartsWithNoCase(s, i, "hex")) return false;
+  i += 3;
+  *type = REG_BINARY;
+  if (i < s.size() && s[i] == '(') {
+    ++i;
+    if (!ParseHexNumber(s, &i, 8, type) || i == s.size() || s[i++] != ')')
+      return false;
+  }
+  if (i == s.size() || s[i++] != ':') return false;
+  return ParseHexBytes(s, i, data);
+}
+
+static RegSection* FindSection(std::vector<RegSection>* sections,
+                               const std::string& key) {
+  for (RegSection& sec : *sections)
+    if (EqualsNoCase(sec.key.c_str(), key.c_str())) return &sec;
+  return nullptr;
+}
+
+// Sets a value; a value set again moves to the end of its key, so the file
+// lists values in the order in which they were last set, whatever order a
+// hand-edited file had.
+static void PutValue(RegSection* sec, const std::string& name, DWORD type,
+                     const std::string& data) {
+  std::vector<RegValue>& values = sec->values;
+  for (size_t k = 0; k < values.size(); ++k)
+    if (EqualsNoCase(values[k].name.c_str(), name.c_str())) {
+      values.erase(values.begin() + static_cast<std::ptrdiff_t>(k));
+      break;
+    }
+  values.push_back(RegValue{name, type, data});
+}
+
+static void SplitLines(const std::string& text, std::vector<std::string>* lines) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    size_t len = end - start;
+    if (len > 0 && text[end - 1] == '\r') --len;
+    lines->push_back(text.substr(start, len));
+    start = end + 1;
+  }
+}
+
+// Parses the store's text. Lines that do not parse are skipped, so a damaged
+// file still gives every key and value that can be read.
+static void ParseStore(const std::string& text, std::vector<RegSection>* sections) {
+  std::vector<std::string> lines;
+  SplitLines(text, &lines);
+  RegSection* current = nullptr;
+  for (size_t n = 0; n < lines.size(); ++n) {
+    std::string line = lines[n];
+    size_t i = 0;
+    SkipBlanks(line, &i);
+    if (i == line.size()) continue;
+    if (line[i] == '[') {
+      size_t close = line.rfind(']');
+      current = nullptr;
+      // "[-key]" deletes a key on import; there is nothing here to delete.
+      if (close == std::string::npos || close <= i + 1 || line[i + 1] == '-' ||
+          !OnlyBlanksFrom(line, close + 1))
+        continue;
+      std::string key = line.substr(i + 1, close - i - 1);
+      current = FindSection(sections, key);
+      if (!current) {
+        sections->push_back(RegSection{key, {}});
+        current = &sections->back();
+      }
+      continue;
+    }
+    if (line[i] != '"' && line[i] != '@') continue;  // header, comment, junk
+    std::string name;
+    if (line[i] == '@')
+      ++i;
+    else if (!ParseQuoted(line, &i, &name))
+      continue;
+    SkipBlanks(line, &i);
+    if (i == line.size() || line[i++] != '=') continue;
+    // Hex data may go on over further lines, each but the last ending in "\".
+    size_t d = i;
+    SkipBlanks(line, &d);
+    if (StartsWithNoCase(line, d, "hex")) {
+      for (;;) {
+        size_t end = line.find_last_not_of(" \t");
+        if (end == std::string::npos || line[end] != '\\' || n + 1 >= lines.size())
+          break;
+        line.erase(end);
+        const std::string& next = lines[++n];
+        size_t j = 0;
+        SkipBlanks(next, &j);
+        line.append(next, j, std::string::npos);
+      }
+    }
+    DWORD type;
+    std::string data;
+    if (current && ParseData(line, i, &type, &data))
+      PutValue(current, name, type, data);
+  }
+}
+
+struct FileCloser {
+  void operator()(FILE* f) const { std::fclose(f); }
+};
+
+// Reads what can be read of the store; a missing or unreadable file gives
+// no sections. Returns false when there is no file at all.
+static bool LoadStore(const std::string& path, std::vector<RegSection>* sections) {
+  std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+  if (!f) return errno != ENOENT;
+  std::string text;
+  char buf[8192];
+  size_t got;
+  while (text.size() < kMaxStoreBytes &&
+         (got = std::fread(buf, 1, sizeof buf, f.get())) > 0)
+    text.append(buf, got);
+  if (text.size() > kMaxStoreBytes) {
+    // Drop the line that the limit cut, so that it cannot give a wrong value.
+    text.resize(kMaxStoreBytes);
+    size_t nl = text.rfind('\n');
+    text.resize(nl == std::string::npos ? 0 : nl + 1);
+  }
+  ParseStore(text, sections);
+  return true;
+}
+
+// ---- writing ----
+
+static void AppendQuoted(std::string* out, const std::string& s) {
+  out->push_back('"');
+  for (char c : s) {
+    if (c == '\\' || c == '"') out->push_back('\\');
+    out->push_back(c);
+  }
+  out->push_back('"');
+}
+
+// One value in the export syntax. Numbers of four bytes are written as
+// dword, everything else as hex bytes with its type, so that the type and
+// the exact data length come back on reading. Long hex data goes on over
+// lines of at most 80 characters, as the export format does.
+static void AppendValue(std::string* out, const RegValue& v) {
+  size_t lineStart = out->size();
+  if (v.name.empty())
+    out->push_back('@');
+  else
+    AppendQuoted(out, v.name);
+  char head[32];
+  if (v.type == REG_DWORD && v.data.size() == 4) {
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(v.data.data());
+    DWORD word = b[0] | b[1] << 8 | b[2] << 16 | static_cast<DWORD>(b[3]) << 24;
+    FormatText(head, sizeof head, "=dword:%08x\n", word);
+    out->append(head);
+    return;
+  }
+  if (v.type == REG_BINARY)
+    FormatText(head, sizeof head, "=hex:");
+  else
+    FormatText(head, sizeof head, "=hex(%x):", v.type);
+  out->append(head);
+  size_t col = out->size() - lineStart;
+  for (size_t k = 0; k < v.data.size(); ++k) {
+    char byte[4];
+    FormatText(byte, sizeof byte, "%02x", static_cast<unsigned char>(v.data[k]));
+    out->append(byte);
+    col += 2;
+    if (k + 1 == v.data.size()) break;
+    out->push_back(',');
+    if (++col >= 76) {
+      out->append("\\\n  ");
+      col = 2;
+    }
+  }
+  out->push_back('\n');
+}
+
+static void FormatStore(const std::vector<RegSection>& sections, std::string* out) {
+  out->append("REGEDIT4\n");
+  for (const RegSection& sec : sections) {
+    out->append("\n[");
+    out->append(sec.key);
+    out->append("]\n");
+    for (const RegValue& v : sec.values) AppendValue(out, v);
+  }
+}
+
+// Replaces the store file in one step: written to a temporary file beside
+// it, synced, renamed over it. A failure at any point leaves the old file.
+static bool WriteStore(const std::string& path, const std::vector<RegSection>& sections) {
+  std::string text;
+  FormatStore(sections, &text);
+  bool isNew = !PathExists(path.c_str());
+  TargetFile t;
+  if (!OpenTargetFile(&t, path.c_str())) return false;
+  // The paths in it are the user's own business.
+  if (isNew) fchmod(fileno(t.file), 0600);
+  if (std::fwrite(text.data(), 1, text.size(), t.file) != text.size()) return false;
+  if (!CommitTargetFile(&t)) return false;
+  // Make the rename itself lasting.
+  int dir = open(path.substr(0, path.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
+  return true;
+}
+
+// ---- the operations ----
+
+static LONG OpenKey(HKEY root, const char* subKey, DWORD access, bool create,
+                    HKEY* result, DWORD* disposition) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  *result = nullptr;
+  if (root != HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
+  if (!subKey || !subKey[0]) return ERROR_INVALID_PARAMETER;
+  const char* path = RegStorePath();
+  if (!path[0]) return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+  if (create && !MakeParentFolders(path)) return ERROR_ACCESS_DENIED;
+
+  std::unique_ptr<RegKey> key(new (std::nothrow) RegKey);
+  if (!key) return ERROR_ACCESS_DENIED;
+  key->path = path;
+  key->writable = (access & KEY_SET_VALUE) != 0;
+  if (!LoadStore(key->path, &key->sections) && !create) return ERROR_FILE_NOT_FOUND;
+
+  std::string name = std::string(kRootName) + "\\" + subKey;
+  RegSection* sec = FindSection(&key->sections, name);
+  if (disposition) *disposition = sec ? 2 : 1;
+  if (!sec) {
+    if (!create) return ERROR_FILE_NOT_FOUND;
+    key->sections.push_back(RegSection{name, {}});
+    sec = &key->sections.back();
+    key->dirty = true;  // a new key is kept even when no value is set
+  }
+  key->section = static_cast<size_t>(sec - key->sections.data());
+  *result = key.release();
+  return ERROR_SUCCESS;
+}
+
+LONG RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, DWORD,
+                     DWORD access, void*, HKEY* result, DWORD* disposition) {
+  return OpenKey(root, subKey, access, true, result, disposition);
+}
+
+LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD, DWORD access,
+                   HKEY* result) {
+  return OpenKey(root, subKey, access, false, result, nullptr);
+}
+
+LONG RegSetValueExA(HKEY key, const char* name, DWORD, DWORD type,
+                    const BYTE* data, DWORD size) {
+  if (!key || key == HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
+  if (!key->writable) return ERROR_ACCESS_DENIED;
+  if (!data && size) return ERROR_INVALID_PARAMETER;
+  std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
+  PutValue(&key->sections[key->section], name ? name : "", type, bytes);
+  key->dirty = true;
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueExA(HKEY key, const char* name, DWORD*, DWORD* type,
+                      BYTE* data, DWORD* size) {
+  if (!key || key == HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
+  if (data && !size) return ERROR_INVALID_PARAMETER;
+  const RegValue* found = nullptr;
+  for (const RegValue& v : key->sections[key->section].values)
+    if (EqualsNoCase(v.name.c_str(), name ? name : "")) found = &v;
+  if (!found) return ERROR_FILE_NOT_FOUND;
+  if (type) *type = found->type;
+  if (!size) return ERROR_SUCCESS;
+  DWORD len = static_cast<DWORD>(found->data.size());
+  if (data && len > *size) {
+    *size = len;
+    return ERROR_MORE_DATA;
+  }
+  if (data) std::memcpy(data, found->data.data(), len);
+  *size = len;
+  return ERROR_SUCCESS;
+}
+
+LONG RegCloseKey(HKEY key) {
+  if (!key || key == HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
+  std::unique_ptr<RegKey> owned(key);
+  if (owned->dirty && !WriteStore(owned->path, owned->sections))
+    return ERROR_ACCESS_DENIED;
+  return ERROR_SUCCESS;
+}
