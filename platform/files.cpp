@@ -29,6 +29,14 @@ const char* PathFileName(const char* path) {
   return slash ? slash + 1 : path;
 }
 
+int GetFileTitle(const char* path, char* title, size_t cap) {
+  const char* name = PathFileName(path);
+  size_t len = std::strlen(name);
+  if (len == 0 || len >= cap) return 1;
+  std::memcpy(title, name, len + 1);
+  return 0;
+}
+
 TargetFile::~TargetFile() { AbortTargetFile(this); }
 
 static mode_t NewFileMode() {

@@ -17,6 +17,12 @@ int IsSameFile(FILE* f, const char* path);
 // The file name after the last "/" of path, or all of path.
 const char* PathFileName(const char* path);
 
+// The name under which a file is shown: its name without the folders, with
+// its extension; for a symbolic link the link's own name. Writes it into
+// title (cap bytes) and returns 0; returns 1, title unchanged, when path
+// ends in "/" or the name does not fit.
+int GetFileTitle(const char* path, char* title, size_t cap);
+
 // A target file that is written to a temporary file in its own folder and
 // moved over the target only when every byte reached the disk. A target that
 // exists and is not a regular file (a device, a pipe) is written directly.

@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""Writes bench/data/: 2,000 short MP3 files with ID3v2.3 tags (every fifth
+with a ~40 KB cover picture, as real files have) and a list of them.
+
+Half the files hold constant-bit-rate audio with an Info frame, half
+variable-bit-rate audio with a Xing frame; both are made once with ffmpeg.
+"""
+import os
+import random
+import struct
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+DATA = os.path.join(HERE, "data")
+COUNT = 2000
+
+
+def ffmpeg(args, out):
+    subprocess.run(["ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"]
+                   + args + ["-id3v2_version", "0", "-map_metadata", "-1",
+                             "-fflags", "+bitexact", out], check=True)
+
+
+def syncsafe(n):
+    return bytes([(n >> 21) & 0x7F, (n >> 14) & 0x7F, (n >> 7) & 0x7F, n & 0x7F])
+
+
+def frame(fid, body):
+    return fid.encode() + struct.pack(">I", len(body)) + b"\0\0" + body
+
+
+def text_frame(fid, text, k):
+    # Alternate the two encodings real taggers write: Latin-1 and UTF-16.
+    if k % 2:
+        return frame(fid, b"\1" + "\ufeff".encode("utf-16-le") + text.encode("utf-16-le")
+                     + b"\0\0")
+    return frame(fid, b"\0" + text.encode("latin-1") + b"\0")
+
+
+def tag(k, rng):
+    frames = (text_frame("TIT2", "Titel Nummer %d" % k, k)
+              + text_frame("TPE1", "Künstler %d" % (k % 97), k)
+              + text_frame("TALB", "Album %d" % (k % 13), k)
+              + text_frame("TRCK", str(k % 20 + 1), k))
+    if k % 5 == 0:
+        cover = b"\xff\xd8\xff\xe0" + bytes(rng.getrandbits(8) for _ in range(40000))
+        frames += frame("APIC", b"\0image/jpeg\0\3\0" + cover)
+    frames += b"\0" * 256  # padding, as taggers leave it
+    return b"ID3\3\0\0" + syncsafe(len(frames)) + frames
+
+
+def main():
+    os.makedirs(DATA, exist_ok=True)
+    cbr = os.path.join(DATA, "base_cbr.mp3")
+    vbr = os.path.join(DATA, "base_vbr.mp3")
+    ffmpeg(["-f", "lavfi", "-i", "sine=frequency=440:sample_rate=44100:duration=1",
+            "-c:a", "libmp3lame", "-b:a", "128k"], cbr)
+    ffmpeg(["-f", "lavfi", "-i",
+            "aevalsrc=sin(440*2*PI*t)*lt(t\\,0.5)+0.5*random(0)*gte(t\\,0.5):s=44100:d=1",
+            "-c:a", "libmp3lame", "-q:a", "4"], vbr)
+    audio = [open(cbr, "rb").read(), open(vbr, "rb").read()]
+    rng = random.Random(1)
+    names = []
+    for k in range(COUNT):
+        name = "track%04d.mp3" % k
+        with open(os.path.join(DATA, name), "wb") as f:
+            f.write(tag(k, rng) + audio[k % 2])
+        names.append(name)
+    with open(os.path.join(DATA, "list.m3u"), "w") as f:
+        f.write("#EXTM3U\n" + "".join(n + "\n" for n in names))
+    print("%d files in %s" % (COUNT, DATA))
+
+
+if __name__ == "__main__":
+    sys.exit(main())

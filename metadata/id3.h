@@ -1,0 +1,75 @@
+// Artist and title from a media file's ID3 tags: the ID3v1 trailer at the
+// end of the file first, otherwise an ID3v2 tag (major versions 3 and 4) at
+// its start, frames "TIT2" and "TPE1". Texts come out as UTF-8.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The ID3v1 trailer: the last 128 bytes of a file.
+struct MP3TRAILER {
+  char tag[3];  // "TAG"
+  char title[30];
+  char artist[30];
+  char album[30];
+  char year[4];
+  char comments[30];
+  unsigned char genre;
+};
+static_assert(sizeof(MP3TRAILER) == 128, "the trailer is 128 bytes");
+
+// The ID3v2 tag header: the first 10 bytes of a file.
+struct V2HEADER {
+  char id3[3];               // "ID3"
+  unsigned char version[2];  // major version, revision
+  unsigned char flags;       // 0x40 extended header, 0x10 footer
+  unsigned char size[4];     // tag size without this header, sync-safe
+};
+static_assert(sizeof(V2HEADER) == 10, "the tag header is 10 bytes");
+
+// The first 5 bytes of an extended header.
+struct V2XHEADER {
+  unsigned char size[4];
+  unsigned char numflagbytes;
+};
+
+// A frame header.
+struct TAGHEADER {
+  char id[4];
+  unsigned char size[4];
+  unsigned char flags[2];
+};
+static_assert(sizeof(TAGHEADER) == 10, "a frame header is 10 bytes");
+
+// An open media file as the tag reader reads it: a read position that moves
+// without system calls, and a window of the file that serves the small reads
+// (frame headers) of a tag from one block read.
+struct TagStream;
+
+// Title and artist of mp3File into the caller's buffers (strsize bytes each,
+// at least 31). 1 when the file carries an ID3v1 trailer or else a readable
+// ID3v2 tag, even when it yields neither text; a text not found leaves its
+// buffer as it was. 0 when there is no tag or the file cannot be read.
+int32_t ReadTags(const char* mp3File, char* title, char* artist,
+                 size_t strsize);
+
+// The ID3v1 trailer alone: 1 when the file ends in one. Each field is at most
+// 30 bytes of Windows-1252 text, stored as UTF-8 cut to strsize - 1 bytes.
+int32_t ReadTagsV1(const char* mp3File, char* title, char* artist,
+                   size_t strsize);
+
+// The ID3v2 tag alone: 1 when the file starts with a header IsID3V2 takes.
+int32_t ReadTagsV2(const char* mp3File, char* title, char* artist,
+                   size_t strsize);
+
+// 1 when v2hd is a tag header of major version 3 or 4 this reader reads.
+int32_t IsID3V2(const V2HEADER* v2hd);
+
+// b0·2^21 + b1·2^14 + b2·2^7 + b3 of the 4 bytes at size (no masking).
+int32_t CalcSyncSafeInt(const unsigned char* size);
+
+// The body of one text frame of fsize bytes at fp's position: its text, in
+// the encoding its first byte names, into str (ssize bytes) as UTF-8. Reads
+// no more of the body than can be copied; returns the bytes read. The caller
+// moves past the body itself.
+uint32_t ReadFromFile(char* str, uint32_t fsize, size_t ssize, TagStream* fp);

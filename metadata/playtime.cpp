@@ -1,0 +1,258 @@
+#include "metadata/playtime.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "engine/text.h"
+#include "metadata/id3.h"
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/log.h>
+}
+
+namespace {
+
+// What one call may read of a file: enough for the headers and the stream
+// analysis of every real file, little enough that a 2 GB file of zeros or of
+// garbage is given up after a few milliseconds.
+const int64_t kHeaderBudget = 8 << 20;
+// An MPEG audio stream with changing bit rates and no frame count in its
+// first frame is measured by walking its frames; this much more may be read.
+const int64_t kScanBudget = 64 << 20;
+const int kIoBufferSize = 32768;
+
+// The file as libavformat reads it: one descriptor, positioned reads, and a
+// running count of the bytes read against the budget.
+struct MediaFile {
+  int fd = -1;
+  int64_t size = 0;
+  int64_t pos = 0;
+  int64_t used = 0;
+  int64_t budget = kHeaderBudget;
+  MediaFile() = default;
+  MediaFile(const MediaFile&) = delete;
+  MediaFile& operator=(const MediaFile&) = delete;
+  ~MediaFile() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+int ReadMedia(void* opaque, uint8_t* buf, int size) {
+  MediaFile* m = static_cast<MediaFile*>(opaque);
+  if (m->used >= m->budget) return AVERROR_EXIT;
+  ssize_t n = pread(m->fd, buf, static_cast<size_t>(size), m->pos);
+  if (n < 0) return AVERROR(EIO);
+  if (n == 0) return AVERROR_EOF;
+  m->pos += n;
+  m->used += n;
+  return static_cast<int>(n);
+}
+
+int64_t SeekMedia(void* opaque, int64_t offset, int whence) {
+  MediaFile* m = static_cast<MediaFile*>(opaque);
+  int64_t to;
+  switch (whence & ~AVSEEK_FORCE) {
+    case AVSEEK_SIZE: return m->size;
+    case SEEK_SET: to = offset; break;
+    case SEEK_CUR: to = m->pos + offset; break;
+    case SEEK_END: to = m->size + offset; break;
+    default: return AVERROR(EINVAL);
+  }
+  if (to < 0) return AVERROR(EINVAL);
+  m->pos = to;
+  return to;
+}
+
+struct IoDeleter {
+  void operator()(AVIOContext* io) const {
+    av_freep(&io->buffer);
+    avio_context_free(&io);
+  }
+};
+struct FormatDeleter {
+  void operator()(AVFormatContext* ic) const { avformat_close_input(&ic); }
+};
+struct PacketDeleter {
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+
+// One opened demuxer over a MediaFile. The format context goes first, then
+// the I/O context it reads through (members are destroyed in reverse).
+struct Demuxer {
+  std::unique_ptr<AVIOContext, IoDeleter> io;
+  std::unique_ptr<AVFormatContext, FormatDeleter> ic;
+};
+
+// The demuxer for a file extension, so that libavformat need not probe (its
+// probing reads and tests far more than the headers, and grows with a tag).
+const struct {
+  const char* ext;
+  const char* format;
+} kFormats[] = {
+    {"mp3", "mp3"},   {"mp2", "mp3"},      {"mpa", "mp3"},      {"m2a", "mp3"},
+    {"wav", "wav"},   {"ogg", "ogg"},      {"oga", "ogg"},      {"ogv", "ogg"},
+    {"opus", "ogg"},  {"flac", "flac"},    {"avi", "avi"},      {"mpg", "mpeg"},
+    {"mpeg", "mpeg"}, {"m1v", "mpeg"},     {"m4a", "mov"},      {"m4b", "mov"},
+    {"mp4", "mov"},   {"m4v", "mov"},      {"mov", "mov"},      {"wma", "asf"},
+    {"wmv", "asf"},   {"asf", "asf"},      {"mkv", "matroska"}, {"mka", "matroska"},
+    {"webm", "matroska"}, {"aif", "aiff"}, {"aiff", "aiff"},    {"aifc", "aiff"},
+    {"aac", "aac"},   {"ape", "ape"},      {"wv", "wv"},        {"tta", "tta"},
+    {"au", "au"},
+};
+
+const AVInputFormat* FormatByExtension(const char* path) {
+  const char* dot = std::strrchr(path, '.');
+  if (!dot || std::strchr(dot, '/')) return nullptr;
+  for (const auto& f : kFormats)
+    if (EqualsNoCase(dot + 1, f.ext)) return av_find_input_format(f.format);
+  return nullptr;
+}
+
+// Bytes of ID3v2 tag at the start of the file (header, body, footer), which
+// the demuxer is told to skip instead of parsing (a cover picture included).
+int64_t LeadingTagSize(const MediaFile& m) {
+  V2HEADER hd;
+  if (pread(m.fd, &hd, sizeof hd, 0) != static_cast<ssize_t>(sizeof hd)) return 0;
+  if (std::memcmp(hd.id3, "ID3", 3) != 0 || hd.version[0] == 0xFF ||
+      hd.version[1] == 0xFF)
+    return 0;
+  for (unsigned char b : hd.size)
+    if (b >= 0x80) return 0;
+  int64_t n = 10 + static_cast<int64_t>(CalcSyncSafeInt(hd.size));
+  return (hd.flags & 0x10) ? n + 10 : n;
+}
+
+// Opens a demuxer on m from its start; fmt null probes the format.
+bool OpenDemuxer(Demuxer* d, MediaFile* m, const AVInputFormat* fmt, int64_t skip) {
+  m->pos = 0;
+  unsigned char* buf = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+  if (!buf) return false;
+  d->io.reset(avio_alloc_context(buf, kIoBufferSize, 0, m, ReadMedia, nullptr, SeekMedia));
+  if (!d->io) {
+    av_free(buf);
+    return false;
+  }
+  AVFormatContext* ic = avformat_alloc_context();
+  if (!ic) return false;
+  ic->pb = d->io.get();
+  ic->flags |= AVFMT_FLAG_CUSTOM_IO;
+  ic->skip_initial_bytes = skip;
+  ic->probesize = 1 << 20;
+  ic->format_probesize = 1 << 18;
+  ic->max_analyze_duration = 5 * AV_TIME_BASE;
+  // On failure avformat_open_input frees the context itself.
+  if (avformat_open_input(&ic, nullptr, fmt, nullptr) < 0) return false;
+  d->ic.reset(ic);
+  return true;
+}
+
+bool IsMediaStream(const AVStream* st) {
+  AVMediaType t = st->codecpar->codec_type;
+  return (t == AVMEDIA_TYPE_AUDIO || t == AVMEDIA_TYPE_VIDEO) &&
+         !(st->disposition & AV_DISPOSITION_ATTACHED_PIC);
+}
+
+// The longest stream in microseconds when the headers give every stream's
+// length (a frame count, a sample count, a last page); else -1.
+int64_t HeaderDuration(const AVFormatContext* ic) {
+  int64_t best = -1;
+  for (unsigned k = 0; k < ic->nb_streams; ++k) {
+    const AVStream* st = ic->streams[k];
+    if (!IsMediaStream(st)) continue;
+    if (st->duration == AV_NOPTS_VALUE || st->duration <= 0) return -1;
+    int64_t us = av_rescale_q(st->duration, st->time_base, AV_TIME_BASE_Q);
+    if (us > best) best = us;
+  }
+  return best;
+}
+
+bool IsMpegAudio(const AVStream* st) {
+  AVCodecID id = st->codecpar->codec_id;
+  return id == AV_CODEC_ID_MP3 || id == AV_CODEC_ID_MP2 || id == AV_CODEC_ID_MP1;
+}
+
+// An MPEG audio stream without a frame count is timed from its bit rate, which
+// is right for a constant bit rate only. Its frames are walked: when their bit
+// rates all agree the estimate stands; when they differ, the frame durations
+// are summed (and scaled up to the whole file if the budget ran out first).
+int64_t MpegAudioDuration(AVFormatContext* ic, MediaFile* m, int64_t estimate) {
+  int audio = av_find_best_stream(ic, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  if (audio < 0 || !IsMpegAudio(ic->streams[audio])) return estimate;
+  std::unique_ptr<AVPacket, PacketDeleter> pkt(av_packet_alloc());
+  if (!pkt) return estimate;
+  const AVStream* st = ic->streams[audio];
+  m->budget = m->used + kScanBudget;
+  int64_t sum = 0;
+  int64_t frames = 0;
+  int64_t perRate[16] = {};
+  int r;
+  while ((r = av_read_frame(ic, pkt.get())) >= 0) {
+    if (pkt->stream_index == audio && pkt->size >= 4) {
+      ++perRate[pkt->data[2] >> 4];  // bit-rate index of the frame header
+      ++frames;
+      if (pkt->duration > 0) sum += pkt->duration;
+    }
+    av_packet_unref(pkt.get());
+  }
+  // A constant-rate stream may hold a few odd frames (an information frame,
+  // a cut last frame, junk before a trailing tag); those do not make it VBR.
+  int64_t common = 0;
+  for (int64_t n : perRate) common = n > common ? n : common;
+  int64_t odd = frames - common;
+  if (odd < 3 || odd * 10 < frames) return estimate;
+  int64_t us = av_rescale_q(sum, st->time_base, AV_TIME_BASE_Q);
+  if (r != AVERROR_EOF && m->pos > 0 && m->pos < m->size)
+    us = av_rescale(us, m->size, m->pos);
+  return us;
+}
+
+int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip) {
+  Demuxer d;
+  if (!OpenDemuxer(&d, m, fmt, skip)) return -1;
+  AVFormatContext* ic = d.ic.get();
+  int64_t us = ic->duration != AV_NOPTS_VALUE ? ic->duration : HeaderDuration(ic);
+  if (us > 0) return us;
+  // The headers do not tell: let the demuxer read packets (bounded by the
+  // probe size and the budget) and estimate as a player would.
+  avformat_find_stream_info(ic, nullptr);
+  us = ic->duration;
+  if (us == AV_NOPTS_VALUE || us <= 0) return -1;
+  if (ic->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
+    us = MpegAudioDuration(ic, m, us);
+  return us;
+}
+
+}  // namespace
+
+int32_t GetMP3Length(const char* FileName) {
+  static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
+  (void)quiet;
+
+  MediaFile m;
+  // Non-blocking, so that a FIFO cannot stall the open; only a regular file
+  // is read at all.
+  m.fd = open(FileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (m.fd < 0) return 0;
+  struct stat st;
+  if (fstat(m.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return 0;
+  m.size = st.st_size;
+
+  int64_t skip = LeadingTagSize(m);
+  if (skip >= m.size) return 0;
+  const AVInputFormat* fmt = FormatByExtension(FileName);
+  int64_t us = fmt ? DemuxDuration(&m, fmt, skip) : -1;
+  if (us <= 0) {
+    // The extension was unknown or wrong: probe, within what is left.
+    m.budget = m.used + kHeaderBudget;
+    us = DemuxDuration(&m, nullptr, skip);
+  }
+  if (us <= 0) return 0;
+  int64_t ms = us / 1000;
+  return ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
+}

@@ -1,0 +1,27 @@
+// The plain-list reader on arbitrary list contents, in every output style.
+#include <cstdint>
+#include <cstdio>
+
+#include "engine/convert.h"
+#include "engine/text.h"
+#include "settings/settings.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static FILE* sink = std::fopen("/dev/null", "w");
+  if (size < 2 || !sink) return 0;
+  ResetSettings();
+  g_NumExt = ReadExtensions();
+  // The first byte picks the style and the column order.
+  g_htmlFlag = data[0] & 1;
+  g_tfmtFlag = data[0] & 2;
+  g_artfFlag = data[0] & 4;
+  g_formlFlag = data[0] & 8;
+  CopyText(g_opnFName, MAXPATH, "/tmp/fuzz/list.m3u");
+  FILE* in = fmemopen(const_cast<uint8_t*>(data + 1), size - 1, "rb");
+  if (!in) return 0;
+  TextStream ts;
+  TsInit(&ts, in, 4096);
+  OutputLine(&ts, sink, data[0] & 16 ? "," : "\t");
+  std::fclose(in);
+  return 0;
+}

@@ -1,0 +1,211 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+
+#include "metadata/id3.h"
+#include "testutil.h"
+
+using namespace id3;
+
+namespace {
+
+const std::string kAudio(200, '\x55');  // stands for the audio after a tag
+
+// A tag with 20 bytes of padding, so that its last frame lies before the
+// last 19 bytes and is read.
+std::string Padded(const std::string& frames, int major = 3, unsigned char flags = 0) {
+  return Tag(frames + std::string(20, '\0'), major, flags);
+}
+
+struct TagCase {
+  const char* name;
+  std::string file;
+  int32_t result;
+  std::string title;   // what the buffers hold afterwards; the caller put
+  std::string artist;  // "T0" and "A0" there
+};
+
+std::string Repeat(const std::string& s, int n) {
+  std::string r;
+  for (int k = 0; k < n; ++k) r += s;
+  return r;
+}
+
+std::string Utf16Le(const std::u16string& s) {
+  std::string r;
+  for (char16_t c : s) r += {char(c & 0xFF), char(c >> 8)};
+  return r;
+}
+
+std::string Utf16Be(const std::u16string& s) {
+  std::string r;
+  for (char16_t c : s) r += {char(c >> 8), char(c & 0xFF)};
+  return r;
+}
+
+}  // namespace
+
+TEST(ReadTags, TagLayoutsAndEncodings) {
+  const std::string both = Padded(Text("TIT2", "Long v2") + Text("TPE1", "Artist v2")) +
+                           kAudio + Trailer(std::string(30, 'x'), "Band");
+  std::string v1ZeroTitle = kAudio + Trailer("", "Band");
+  std::string small = Padded(Text("TIT2", "Small"));
+  small.resize(100, '\0');
+
+  const TagCase cases[] = {
+      {"v1 wins over v2, 30 bytes", both, 1, std::string(30, 'x'), "Band"},
+      {"v1 empty title replaces", v1ZeroTitle, 1, "", "Band"},
+      {"100-byte file with v2", small, 1, "Small", "A0"},
+      {"v1 in Windows-1252", kAudio + Trailer("Caf\xE9 \x80", "\x81"), 1,
+       "Caf\xC3\xA9 \xE2\x82\xAC", "\xC2\x81"},
+      {"v4 UTF-8 as is", Padded(Text("TIT2", "Gr\xC3\xB6\xC3\x9F" "e", 3, 4), 4) + kAudio,
+       1, "Gr\xC3\xB6\xC3\x9F" "e", "A0"},
+      {"encoding 0 Windows-1252", Padded(Text("TPE1", "M\xF6tley \x93" "C\x94", 0)), 1,
+       "T0", "M\xC3\xB6tley \xE2\x80\x9C" "C\xE2\x80\x9D"},
+      {"UTF-16 with LE BOM", Padded(Text("TPE1", "\xFF\xFE" + Utf16Le(u"\u00C4rzte"), 1)),
+       1, "T0", "\xC3\x84rzte"},
+      {"UTF-16 with BE BOM", Padded(Text("TPE1", "\xFE\xFF" + Utf16Be(u"\u00C4rzte"), 1)),
+       1, "T0", "\xC3\x84rzte"},
+      {"UTF-16 without BOM is LE", Padded(Text("TIT2", Utf16Le(u"Song"), 1)), 1, "Song",
+       "A0"},
+      {"UTF-16BE, pair and lone surrogate",
+       Padded(Text("TIT2", Utf16Be(u"a\U0001F3B5b") + std::string("\xD8\x00", 2) + Utf16Be(u"c"), 2)), 1,
+       "a\xF0\x9F\x8E\xB5" "b\xEF\xBF\xBD" "c", "A0"},
+      {"UTF-16 ends at U+0000, odd byte dropped",
+       Padded(Text("TIT2", Utf16Le(u"ab") + std::string(2, '\0') + "cd", 1) +
+           Text("TPE1", Utf16Le(u"xy") + "z", 1)),
+       1, "ab", "xy"},
+      {"unknown encoding leaves buffer", Padded(Text("TPE1", "abc", 4)), 1, "T0", "A0"},
+      {"first of several values", Padded(Text("TIT2", std::string("one\0two", 7), 3, 4), 4),
+       1, "one", "A0"},
+      {"no title or artist frames", Tag(Text("TALB", "Album") + std::string(40, '\0')), 1,
+       "T0", "A0"},
+      {"version 2 not read", Padded(Text("TT2", "x"), 2) + kAudio, 0, "T0", "A0"},
+      {"version 2 with trailer", Padded(Text("TT2", "x"), 2) + kAudio + Trailer("v1", ""), 1,
+       "v1", ""},
+      {"size byte 0x80", std::string("ID3\x03\x00\x00\x00\x00\x80\x10", 10) + Text("TIT2", "x"), 0, "T0",
+       "A0"},
+      {"revision 0xFF", std::string("ID3\x03\xFF\x00\x00\x00\x00\x20", 10) + Text("TIT2", "x"), 0, "T0",
+       "A0"},
+      {"size-0 frame, loop goes on",
+       Tag(Frame("TIT2", "") + Text("TPE1", "Band") + std::string(20, '\0')), 1, "T0",
+       "Band"},
+      {"size-1 frame empties", Tag(Text("TIT2", "") + std::string(20, '\0')), 1, "",
+       "A0"},
+      {"246-byte frame skipped by plain size",
+       Tag(Frame("PRIV", std::string(246, '\x7F')) + Text("TPE1", "Band") +
+           std::string(20, '\0')),
+       1, "T0", "Band"},
+      {"v4 frame size is sync-safe",
+       Tag(Frame("PRIV", std::string(200, '\x7F'), 4) + Text("TPE1", "Band", 0, 4) +
+               std::string(20, '\0'),
+           4),
+       1, "T0", "Band"},
+      {"v3 extended header of 10 bytes",
+       Tag(Be32(6) + std::string(6, '\0') + Text("TIT2", "Ext") + std::string(20, '\0'),
+           3, 0x40),
+       1, "Ext", "A0"},
+      {"v4 extended header counts itself",
+       Tag(SyncSafe(6) + std::string(2, '\x01') + Text("TIT2", "Ext4", 0, 4) +
+               std::string(20, '\0'),
+           4, 0x40),
+       1, "Ext4", "A0"},
+      {"frame in the last 19 bytes not read",
+       Tag(Text("TIT2", "Song") + Text("TPE1", "Band")), 1, "Song", "A0"},
+      {"footer moves the bound by 10",
+       Tag(Text("TIT2", "Song") + Text("TPE1", "Band") + std::string(10, '\0'), 4, 0x10),
+       1, "Song", "A0"},
+      {"same tag without footer flag",
+       Tag(Text("TIT2", "Song") + Text("TPE1", "Band") + std::string(10, '\0'), 4), 1,
+       "Song", "Band"},
+      {"tag size below 10", Tag(std::string(5, '\0')) + Text("TIT2", "x"), 1, "T0", "A0"},
+      {"later frame replaces earlier",
+       Tag(Text("TIT2", "One") + Text("TIT2", "Two") + std::string(20, '\0')), 1, "Two",
+       "A0"},
+      {"4 GB frame in a small file",
+       Tag("TIT2" + Be32(0xFFFFFFFF) + std::string(2, '\0') + std::string("\0Huge", 5) +
+           std::string(20, '\0')),
+       1, "Huge", "A0"},
+      {"frame past the end ends the loop",
+       Tag("PRIV" + Be32(0x7FFFFFF0) + std::string(30, '\0')), 1, "T0", "A0"},
+      {"short file", "ID3\x03", 0, "T0", "A0"},
+      {"empty file", "", 0, "T0", "A0"},
+  };
+
+  TempDir dir;
+  for (const auto& c : cases) {
+    std::string path = dir / "f.mp3";
+    WriteFile(path, c.file);
+    char title[512] = "T0";
+    char artist[512] = "A0";
+    EXPECT_EQ(ReadTags(path.c_str(), title, artist, sizeof title), c.result) << c.name;
+    EXPECT_EQ(std::string(title), c.title) << c.name;
+    EXPECT_EQ(std::string(artist), c.artist) << c.name;
+  }
+}
+
+// Texts are cut to 510 bytes, after conversion, never inside a character.
+TEST(ReadTags, LongTextsCutTo510Bytes) {
+  const struct {
+    const char* name;
+    std::string frameText;
+    char enc;
+    std::string expected;
+  } cases[] = {
+      {"600 ASCII characters", std::string(600, 'a'), 0, std::string(510, 'a')},
+      {"Windows-1252 grows to two bytes", std::string(600, '\xE9'), 0,
+       Repeat("\xC3\xA9", 255)},
+      {"UTF-16 euro signs", Utf16Le(std::u16string(300, u'\u20AC')), 1,
+       Repeat("\xE2\x82\xAC", 170)},
+      {"UTF-8 cut inside a character", std::string(509, 'a') + "\xC3\xA9xyz", 3,
+       std::string(509, 'a')},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    std::string path = dir / "long.mp3";
+    WriteFile(path, Tag(Text("TIT2", c.frameText, c.enc) + std::string(20, '\0')));
+    char title[512] = "T0";
+    char artist[512] = "A0";
+    EXPECT_EQ(ReadTags(path.c_str(), title, artist, sizeof title), 1) << c.name;
+    EXPECT_EQ(std::string(title), c.expected) << c.name;
+  }
+}
+
+TEST(ReadTags, OnlyRegularFilesAreRead) {
+  TempDir dir;
+  std::string fifo = dir / "pipe.mp3";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  char title[512] = "T0";
+  char artist[512] = "A0";
+  for (std::string p : {fifo, dir.path, dir / "missing.mp3", std::string("/dev/zero")})
+    EXPECT_EQ(ReadTags(p.c_str(), title, artist, sizeof title), 0) << p;
+  EXPECT_STREQ(title, "T0");
+}
+
+TEST(ReadTags, EachVersionAlone) {
+  TempDir dir;
+  std::string path = dir / "both.mp3";
+  WriteFile(path, Tag(Text("TIT2", "Two") + std::string(20, '\0')) + kAudio +
+                      Trailer("One", "Band"));
+  char title[512] = "";
+  char artist[512] = "";
+  EXPECT_EQ(ReadTagsV2(path.c_str(), title, artist, sizeof title), 1);
+  EXPECT_STREQ(title, "Two");
+  EXPECT_EQ(ReadTagsV1(path.c_str(), title, artist, sizeof title), 1);
+  EXPECT_STREQ(title, "One");
+  EXPECT_STREQ(artist, "Band");
+}
+
+TEST(ID3Header, SyncSafeAndHeaderTest) {
+  const unsigned char a[] = {0x00, 0x00, 0x02, 0x01};
+  const unsigned char b[] = {0xFF, 0xFF, 0xFF, 0xFF};
+  EXPECT_EQ(CalcSyncSafeInt(a), 257);
+  EXPECT_EQ(CalcSyncSafeInt(b), 255 * (1 << 21) + 255 * (1 << 14) + 255 * 128 + 255);
+  V2HEADER h;
+  std::memcpy(&h, "ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10);
+  EXPECT_EQ(IsID3V2(&h), 1);
+  h.version[0] = 5;
+  EXPECT_EQ(IsID3V2(&h), 0);
+}

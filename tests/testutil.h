@@ -1,0 +1,68 @@
+// Small helpers shared by the test files: a temporary folder that removes
+// itself, and whole-file writes and reads.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+struct TempDir {
+  std::string path;
+  TempDir() {
+    char tmpl[] = "/tmp/mirtun-test-XXXXXX";
+    path = mkdtemp(tmpl);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path, ec);
+  }
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// ID3 tags written byte by byte.
+namespace id3 {
+
+inline std::string Be32(uint32_t v) {
+  return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+}
+inline std::string SyncSafe(uint32_t v) {
+  return {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F),
+          char(v & 0x7F)};
+}
+// A frame: header (plain size for version 3, sync-safe for 4) and body.
+inline std::string Frame(const std::string& id, const std::string& body, int major = 3) {
+  uint32_t n = static_cast<uint32_t>(body.size());
+  return id + (major == 4 ? SyncSafe(n) : Be32(n)) + std::string(2, '\0') + body;
+}
+// A text frame with encoding byte enc.
+inline std::string Text(const std::string& id, const std::string& text, char enc = 0,
+                        int major = 3) {
+  return Frame(id, std::string(1, enc) + text, major);
+}
+// A tag: header and content; the size field counts the content.
+inline std::string Tag(const std::string& content, int major = 3, unsigned char flags = 0) {
+  return std::string("ID3") + char(major) + '\0' + char(flags) +
+         SyncSafe(static_cast<uint32_t>(content.size())) + content;
+}
+// A 128-byte ID3v1 trailer.
+inline std::string Trailer(const std::string& title, const std::string& artist) {
+  std::string t = "TAG" + std::string(125, '\0');
+  t.replace(3, std::min<size_t>(title.size(), 30), title.substr(0, 30));
+  t.replace(33, std::min<size_t>(artist.size(), 30), artist.substr(0, 30));
+  return t;
+}
+
+}  // namespace id3
