@@ -43,6 +43,7 @@ struct TempDir {
   TempDir();
   ~TempDir();
   std::string File(const std::string& name) const { return path + "/" + name; }
+  std::string operator/(const std::string& name) const { return File(name); }
 };
 
 void WriteFile(const std::string& path, const std::string& bytes);

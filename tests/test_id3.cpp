@@ -5,7 +5,7 @@
 #include <string>
 
 #include "metadata/id3.h"
-#include "testutil.h"
+#include "id3_tags.h"
 
 using namespace id3;
 

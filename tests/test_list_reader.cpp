@@ -1,5 +1,7 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +14,7 @@
 #include "engine/text.h"
 #include "platform/files.h"
 #include "settings/settings.h"
-#include "testutil.h"
+#include "id3_tags.h"
 
 using namespace id3;
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "metadata/playtime.h"
-#include "testutil.h"
+#include "id3_tags.h"
 
 static std::string Fixture(const char* name) {
   return std::string(MIRTUN_SOURCE_DIR "/tests/data/") + name;

@@ -1,36 +1,12 @@
-// Small helpers shared by the test files: a temporary folder that removes
-// itself, and whole-file writes and reads.
+// ID3 tags built byte by byte for the tag and list reader tests, with the
+// shared test helpers.
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char tmpl[] = "/tmp/mirtun-test-XXXXXX";
-    path = mkdtemp(tmpl);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-  std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
-
-inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+#include "support.h"
 
 // ID3 tags written byte by byte.
 namespace id3 {
