@@ -1,12 +1,12 @@
 #!/bin/sh
-# Converts bench/data/list.m3u (2,000 tagged MP3 files, see generate.py) from
+# Converts bench/data/list.m3u (2,000 tagged MP3 files, see gen_media.py) from
 # page cache and reports files per second; then compares the playing times
 # of a sample of the files with ffprobe's, to the millisecond.
 set -e
 HERE=$(cd "$(dirname "$0")" && pwd)
 BUILD=${BUILD:-$HERE/../build}
 DATA=$HERE/data
-[ -f "$DATA/list.m3u" ] || python3 "$HERE/generate.py"
+[ -f "$DATA/list.m3u" ] || python3 "$HERE/gen_media.py"
 ninja -C "$BUILD" -j2 mirtun-convert mirtun_core >/dev/null
 CONVERT=$BUILD/mirtun-convert
 
