@@ -11,12 +11,12 @@
 #include "engine/text.h"
 #include "metadata/id3.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-#include <libavutil/log.h>
-}
+#include "metadata/ffmpeg_lib.h"
 
 namespace {
+
+// The FFmpeg functions, loaded by the first request.
+const FfmpegLib* ff;
 
 // What one call may read of a file: enough for the headers and the stream
 // analysis of every real file, little enough that a 2 GB file of zeros or of
@@ -71,15 +71,15 @@ int64_t SeekMedia(void* opaque, int64_t offset, int whence) {
 
 struct IoDeleter {
   void operator()(AVIOContext* io) const {
-    av_freep(&io->buffer);
-    avio_context_free(&io);
+    ff->av_freep(&io->buffer);
+    ff->avio_context_free(&io);
   }
 };
 struct FormatDeleter {
-  void operator()(AVFormatContext* ic) const { avformat_close_input(&ic); }
+  void operator()(AVFormatContext* ic) const { ff->avformat_close_input(&ic); }
 };
 struct PacketDeleter {
-  void operator()(AVPacket* p) const { av_packet_free(&p); }
+  void operator()(AVPacket* p) const { ff->av_packet_free(&p); }
 };
 
 // One opened demuxer over a MediaFile. The format context goes first, then
@@ -110,7 +110,7 @@ const AVInputFormat* FormatByExtension(const char* path) {
   const char* dot = std::strrchr(path, '.');
   if (!dot || std::strchr(dot, '/')) return nullptr;
   for (const auto& f : kFormats)
-    if (EqualsNoCase(dot + 1, f.ext)) return av_find_input_format(f.format);
+    if (EqualsNoCase(dot + 1, f.ext)) return ff->av_find_input_format(f.format);
   return nullptr;
 }
 
@@ -131,14 +131,14 @@ int64_t LeadingTagSize(const MediaFile& m) {
 // Opens a demuxer on m from its start; fmt null probes the format.
 bool OpenDemuxer(Demuxer* d, MediaFile* m, const AVInputFormat* fmt, int64_t skip) {
   m->pos = 0;
-  unsigned char* buf = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+  unsigned char* buf = static_cast<unsigned char*>(ff->av_malloc(kIoBufferSize));
   if (!buf) return false;
-  d->io.reset(avio_alloc_context(buf, kIoBufferSize, 0, m, ReadMedia, nullptr, SeekMedia));
+  d->io.reset(ff->avio_alloc_context(buf, kIoBufferSize, 0, m, ReadMedia, nullptr, SeekMedia));
   if (!d->io) {
-    av_free(buf);
+    ff->av_free(buf);
     return false;
   }
-  AVFormatContext* ic = avformat_alloc_context();
+  AVFormatContext* ic = ff->avformat_alloc_context();
   if (!ic) return false;
   ic->pb = d->io.get();
   ic->flags |= AVFMT_FLAG_CUSTOM_IO;
@@ -147,7 +147,7 @@ bool OpenDemuxer(Demuxer* d, MediaFile* m, const AVInputFormat* fmt, int64_t ski
   ic->format_probesize = 1 << 18;
   ic->max_analyze_duration = 5 * AV_TIME_BASE;
   // On failure avformat_open_input frees the context itself.
-  if (avformat_open_input(&ic, nullptr, fmt, nullptr) < 0) return false;
+  if (ff->avformat_open_input(&ic, nullptr, fmt, nullptr) < 0) return false;
   d->ic.reset(ic);
   return true;
 }
@@ -166,7 +166,7 @@ int64_t HeaderDuration(const AVFormatContext* ic) {
     const AVStream* st = ic->streams[k];
     if (!IsMediaStream(st)) continue;
     if (st->duration == AV_NOPTS_VALUE || st->duration <= 0) return -1;
-    int64_t us = av_rescale_q(st->duration, st->time_base, AV_TIME_BASE_Q);
+    int64_t us = ff->av_rescale_q(st->duration, st->time_base, AV_TIME_BASE_Q);
     if (us > best) best = us;
   }
   return best;
@@ -182,9 +182,9 @@ bool IsMpegAudio(const AVStream* st) {
 // rates all agree the estimate stands; when they differ, the frame durations
 // are summed (and scaled up to the whole file if the budget ran out first).
 int64_t MpegAudioDuration(AVFormatContext* ic, MediaFile* m, int64_t estimate) {
-  int audio = av_find_best_stream(ic, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  int audio = ff->av_find_best_stream(ic, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
   if (audio < 0 || !IsMpegAudio(ic->streams[audio])) return estimate;
-  std::unique_ptr<AVPacket, PacketDeleter> pkt(av_packet_alloc());
+  std::unique_ptr<AVPacket, PacketDeleter> pkt(ff->av_packet_alloc());
   if (!pkt) return estimate;
   const AVStream* st = ic->streams[audio];
   m->budget = m->used + kScanBudget;
@@ -192,13 +192,13 @@ int64_t MpegAudioDuration(AVFormatContext* ic, MediaFile* m, int64_t estimate) {
   int64_t frames = 0;
   int64_t perRate[16] = {};
   int r;
-  while ((r = av_read_frame(ic, pkt.get())) >= 0) {
+  while ((r = ff->av_read_frame(ic, pkt.get())) >= 0) {
     if (pkt->stream_index == audio && pkt->size >= 4) {
       ++perRate[pkt->data[2] >> 4];  // bit-rate index of the frame header
       ++frames;
       if (pkt->duration > 0) sum += pkt->duration;
     }
-    av_packet_unref(pkt.get());
+    ff->av_packet_unref(pkt.get());
   }
   // A constant-rate stream may hold a few odd frames (an information frame,
   // a cut last frame, junk before a trailing tag); those do not make it VBR.
@@ -206,9 +206,9 @@ int64_t MpegAudioDuration(AVFormatContext* ic, MediaFile* m, int64_t estimate) {
   for (int64_t n : perRate) common = n > common ? n : common;
   int64_t odd = frames - common;
   if (odd < 3 || odd * 10 < frames) return estimate;
-  int64_t us = av_rescale_q(sum, st->time_base, AV_TIME_BASE_Q);
+  int64_t us = ff->av_rescale_q(sum, st->time_base, AV_TIME_BASE_Q);
   if (r != AVERROR_EOF && m->pos > 0 && m->pos < m->size)
-    us = av_rescale(us, m->size, m->pos);
+    us = ff->av_rescale(us, m->size, m->pos);
   return us;
 }
 
@@ -220,7 +220,7 @@ int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip) {
   if (us > 0) return us;
   // The headers do not tell: let the demuxer read packets (bounded by the
   // probe size and the budget) and estimate as a player would.
-  avformat_find_stream_info(ic, nullptr);
+  ff->avformat_find_stream_info(ic, nullptr);
   us = ic->duration;
   if (us == AV_NOPTS_VALUE || us <= 0) return -1;
   if (ic->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
@@ -231,8 +231,8 @@ int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip) {
 }  // namespace
 
 int32_t GetMP3Length(const char* FileName) {
-  static const bool quiet = (av_log_set_level(AV_LOG_QUIET), true);
-  (void)quiet;
+  ff = Ffmpeg();
+  if (!ff) return 0;
 
   MediaFile m;
   // Non-blocking, so that a FIFO cannot stall the open; only a regular file
