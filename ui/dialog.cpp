@@ -365,8 +365,9 @@ HICON LoadIconA(HINSTANCE, int id) {
 }
 
 HWND GetForegroundWindow() {
-  QWidget* w = QApplication::activeWindow();
-  return Handle(w ? w : QApplication::activeModalWidget());
+  // A modal window always stands in front of the windows it blocks.
+  QWidget* w = QApplication::activeModalWidget();
+  return Handle(w ? w : QApplication::activeWindow());
 }
 
 intptr_t GetWindowLongA(HWND hwnd, int index) {

@@ -86,8 +86,8 @@ int SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy,
 
 // The icon resource id (16 x 16 and 32 x 32 images), or null.
 HICON LoadIconA(HINSTANCE hinst, int id);
-// The window in front: the active window, or the top modal window when no
-// window is active (as without a window system).
+// The window in front: the top modal window (the dialog or message box
+// that blocks the others), else the active window.
 HWND GetForegroundWindow();
 // GWL_HINSTANCE: the instance the dialog was made with.
 intptr_t GetWindowLongA(HWND hwnd, int index);
