@@ -1,8 +1,8 @@
 #!/bin/sh
-# Builds the program and starts it on the example playlist.
+# Builds the programs and starts the desktop program mirtun.
 set -e
 cd "$(dirname "$0")/.."
 tools/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
-exec build/mirtun-convert --defaults examples/party.pls
+exec build/mirtun

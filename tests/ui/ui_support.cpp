@@ -1,0 +1,120 @@
+#include "ui_support.h"
+
+#include <QApplication>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstring>
+
+#include "engine/text.h"
+#include "settings/store.h"
+#include "ui/help.h"
+#include "ui/main_dialog.h"
+#include "ui/preview.h"
+#include "ui/resources/resource.h"
+
+FakeChooser g_fakeChooser;
+std::vector<std::string> g_helpPages;
+std::vector<std::string> g_openedFiles;
+
+INT_PTR RunDialog(DLGPROC proc, const std::function<void(HWND)>& scenario,
+                  HWND owner) {
+  QTimer::singleShot(0, [scenario] {
+    HWND dlg = static_cast<void*>(QApplication::activeModalWidget());
+    scenario(dlg);
+    if (IsOpen(dlg)) EndDialog(dlg, -2);
+  });
+  return DialogBoxParamA(nullptr, IDD_MAIN, owner, proc, 0);
+}
+
+INT_PTR RunMainDialog(const std::function<void(HWND)>& scenario) {
+  return RunDialog(DialogFunc, scenario);
+}
+
+void WhenNextDialogRuns(const std::function<void()>& action) {
+  QTimer::singleShot(0, action);
+}
+
+QWidget* Control(HWND dlg, int id) { return static_cast<QWidget*>(GetDlgItem(dlg, id)); }
+
+void Click(HWND dlg, int id) {
+  QWidget* w = Control(dlg, id);
+  ASSERT_NE(w, nullptr) << id;
+  QPoint at = w->rect().center();
+  if (!qobject_cast<QPushButton*>(w)) at = QPoint(6, w->height() / 2);
+  QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, at);
+}
+
+void Type(HWND dlg, int id, const std::string& text) {
+  QWidget* w = Control(dlg, id);
+  w->setFocus();
+  QTest::keyClicks(w, QString::fromUtf8(text.c_str()));
+}
+
+void Key(HWND dlg, int id, int qtKey) {
+  QWidget* w = id ? Control(dlg, id) : static_cast<QWidget*>(dlg);
+  w->setFocus();
+  QTest::keyClick(w, static_cast<Qt::Key>(qtKey));
+}
+
+bool Checked(HWND dlg, int id) { return SendMessageA(GetDlgItem(dlg, id), BM_GETCHECK, 0, 0) == 1; }
+bool Enabled(HWND dlg, int id) { return Control(dlg, id)->isEnabled(); }
+
+std::string Text(HWND dlg, int id) {
+  char buf[4096];
+  GetDlgItemTextA(dlg, id, buf, sizeof buf);
+  return buf;
+}
+
+bool IsOpen(HWND dlg) { return dlg && static_cast<QWidget*>(dlg)->isVisible(); }
+
+int FakeGetOpenFileName(OPENFILENAMEA* ofn) {
+  FakeChooser& f = g_fakeChooser;
+  ++f.calls;
+  f.title = ofn->lpstrTitle;
+  f.firstLabel = ofn->lpstrFilter;
+  f.initialDir = ofn->lpstrInitialDir;
+  f.defExt = ofn->lpstrDefExt;
+  f.offered = ofn->lpstrFile;
+  f.flags = ofn->Flags;
+  if (f.path.empty()) return 0;
+  CopyText(ofn->lpstrFile, ofn->nMaxFile, f.path.c_str());
+  const char* slash = std::strrchr(ofn->lpstrFile, '/');
+  ofn->nFileOffset = static_cast<unsigned short>(slash ? slash - ofn->lpstrFile + 1 : 0);
+  return 1;
+}
+
+static void RecordHelp(HWND, const char* page) { g_helpPages.push_back(page); }
+static void RecordOpen(HWND, const char* path) { g_openedFiles.push_back(path); }
+
+std::string SettingsFile() {
+  return std::string(std::getenv("XDG_CONFIG_HOME")) + "/mirtun/mirtun.reg";
+}
+
+void UiTest::SetUp() {
+  FreshSettings();
+  std::remove(SettingsFile().c_str());
+  ui = new RecordingUi(&log);
+  g_fakeChooser = FakeChooser();
+  g_helpPages.clear();
+  g_openedFiles.clear();
+  SetFileChooser(FakeGetOpenFileName);
+  SetHelpViewer(RecordHelp);
+  SetFileOpener(RecordOpen);
+}
+
+void UiTest::TearDown() {
+  SetFileChooser(nullptr);
+  SetHelpViewer(nullptr);
+  SetFileOpener(nullptr);
+  delete ui;
+  std::remove(SettingsFile().c_str());
+}
+
+void UiTest::Store() {
+  SaveRecentData();
+  FreshSettings();
+}

@@ -1,0 +1,74 @@
+#include "ui/choosers.h"
+
+#include "engine/text.h"
+#include "ui/dialog.h"
+#include "ui/resources/resource.h"
+#include "ui/target_name.h"
+
+static const char kSourceFilters[] =
+    "Unterstützte Dateiformate (*.pls, *.m3u, *.m3u8, *.xml, *.ofl)\0"
+    "*.pls;*.m3u;*.m3u8;*.xml;*.ofl\0"
+    "Winamp Playlist (*.pls, *.m3u)\0*.pls;*.m3u\0"
+    "Apple Musik/iTunes Playlist (*.xml)\0*.xml\0"
+    "Ots-DJ Playlist (*.ofl)\0*.ofl\0"
+    "Alle Dateien (*.*)\0*.*\0";
+
+static const char kTextFilters[] =
+    "Textdatei (*.txt)\0*.txt\0"
+    "Alle Dateien (*.*)\0*.*\0";
+
+static const char kHtmlFilters[] =
+    "HTML-Datei (*.htm, *.html)\0*.htm;*.html\0"
+    "Alle Dateien (*.*)\0*.*\0";
+
+static FileChooser g_chooser = QtGetOpenFileName;
+
+FileChooser SetFileChooser(FileChooser chooser) {
+  FileChooser before = g_chooser;
+  g_chooser = chooser ? chooser : QtGetOpenFileName;
+  return before;
+}
+
+int GetOpenFileNameA(OPENFILENAMEA* ofn) { return g_chooser(ofn); }
+
+// Both choosers are the open chooser: the target chooser also takes the name
+// of a file that does not exist yet, as long as its folder does.
+static int RunChooser(HWND hDlg, char* file, const char* title,
+                      const char* filter, const char* initDir, unsigned flags,
+                      const char* defExt, char* folderOut) {
+  OPENFILENAMEA ofn;
+  ofn.hwndOwner = hDlg;
+  ofn.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongA(hDlg, GWL_HINSTANCE));
+  ofn.lpstrFilter = filter;
+  ofn.lpstrFile = file;
+  ofn.nMaxFile = MAXPATH;
+  ofn.lpstrInitialDir = initDir;
+  ofn.lpstrTitle = title;
+  ofn.Flags = flags;
+  ofn.lpstrDefExt = defExt;
+  if (!GetOpenFileNameA(&ofn)) return 0;
+  CopyTextN(folderOut, MAXPATH, file, ofn.nFileOffset);
+  return 1;
+}
+
+int openFile(HWND hDlg) {
+  if (!RunChooser(hDlg, g_opnFName, "Quelldatei (Playlist) wählen",
+                  kSourceFilters, g_oInitDir,
+                  OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
+                  "*.m3u", g_oInitDir))
+    return 0;
+  CreateSavName();
+  SetDlgItemTextA(hDlg, SOURCE, g_opnFName);
+  SetDlgItemTextA(hDlg, TARGET, g_savFName);
+  return 1;
+}
+
+int saveFile(HWND hDlg) {
+  if (!RunChooser(hDlg, g_savFName, "Zieldatei wählen",
+                  g_htmlFlag ? kHtmlFilters : kTextFilters, g_sInitDir,
+                  OFN_LONGNAMES | OFN_PATHMUSTEXIST,
+                  g_htmlFlag ? "*.htm" : "*.txt", g_sInitDir))
+    return 0;
+  SetDlgItemTextA(hDlg, TARGET, g_savFName);
+  return 1;
+}

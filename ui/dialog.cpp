@@ -1,0 +1,378 @@
+#include "ui/dialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+#include <utility>
+#include <vector>
+
+#include "engine/text.h"
+#include "platform/ui.h"
+#include "ui/resources/resource.h"
+#include "ui/resources/templates.h"
+
+namespace {
+
+QWidget* Widget(HWND hwnd) { return static_cast<QWidget*>(hwnd); }
+HWND Handle(QWidget* widget) { return static_cast<void*>(widget); }
+
+// A radio button that does not check itself when clicked: the dialog
+// procedure decides which one is checked.
+class PlainRadioButton : public QRadioButton {
+ public:
+  using QRadioButton::QRadioButton;
+
+ protected:
+  void nextCheckState() override {}
+};
+
+// Dialog units are measured in the dialog font: a horizontal unit is a
+// quarter of its average character width, a vertical one an eighth of its
+// height. Laying the controls out in these units keeps the template's
+// proportions whatever font the desktop uses.
+struct BaseUnits {
+  int x, y;
+};
+
+QFont DialogFont() {
+  QFont font = QApplication::font();
+  font.setPointSize(8);
+  return font;
+}
+
+BaseUnits MeasureBaseUnits(const QFont& font) {
+  QFontMetrics fm(font);
+  int width = fm.horizontalAdvance(
+      QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  return {(width / 26 + 1) / 2, fm.height()};
+}
+
+int ToPixels(int du, int base, int per) { return (du * base + per / 2) / per; }
+
+// A dialog made from a template and run by its procedure.
+class DialogWindow : public QDialog {
+ public:
+  DialogWindow(const DialogTemplate& t, QWidget* owner, DLGPROC proc,
+               HINSTANCE hinst)
+      : QDialog(owner), proc_(proc), hinst_(hinst) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromUtf8(t.caption));
+    setFont(DialogFont());
+    BaseUnits base = MeasureBaseUnits(font());
+    setFixedSize(ToPixels(t.w, base.x, 4), ToPixels(t.h, base.y, 8));
+    QWidget* previousStop = nullptr;
+    for (int i = 0; i < t.count; ++i) {
+      const ControlTemplate& c = t.controls[i];
+      QWidget* w = MakeControl(c);
+      w->setGeometry(ToPixels(c.x, base.x, 4), ToPixels(c.y, base.y, 8),
+                     ToPixels(c.w, base.x, 4), ToPixels(c.h, base.y, 8));
+      if (c.style & TABSTOP) {
+        w->setFocusPolicy(Qt::StrongFocus);
+        if (previousStop) setTabOrder(previousStop, w);
+        previousStop = w;
+      }
+      controls_.push_back({c.id, w});
+    }
+  }
+
+  INT_PTR Deliver(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return proc_(Handle(this), msg, wParam, lParam);
+  }
+
+  QWidget* Control(int id) const {
+    for (const auto& [cid, w] : controls_)
+      if (cid == id) return w;
+    return nullptr;
+  }
+
+  void FocusFirstTabStop() {
+    for (const auto& entry : controls_) {
+      QWidget* w = entry.second;
+      if (w->focusPolicy() == Qt::StrongFocus && w->isEnabled()) {
+        w->setFocus(Qt::TabFocusReason);
+        return;
+      }
+    }
+  }
+
+  void End(INT_PTR result) {
+    result_ = result;
+    ended_ = true;
+    done(0);
+  }
+  bool Ended() const { return ended_; }
+  INT_PTR Result() const { return result_; }
+  HINSTANCE Instance() const { return hinst_; }
+
+ protected:
+  // Return, Escape and F1 are the dialog's own keys; Qt's default-button
+  // handling is left out (every push button has autoDefault off).
+  void keyPressEvent(QKeyEvent* e) override {
+    switch (e->key()) {
+      case Qt::Key_Return:
+      case Qt::Key_Enter:
+        PressReturn();
+        return;
+      case Qt::Key_Escape:
+        SendCommand(IDCANCEL, BN_CLICKED);
+        return;
+      case Qt::Key_F1:
+        SendHelp();
+        return;
+      default:
+        QWidget::keyPressEvent(e);
+    }
+  }
+
+  // The close box and Alt+F4 ask the procedure; only EndDialog closes.
+  void closeEvent(QCloseEvent* e) override {
+    if (ended_) return;
+    e->ignore();
+    Deliver(WM_CLOSE, 0, 0);
+  }
+
+ private:
+  QWidget* MakeControl(const ControlTemplate& c) {
+    QString text = QString::fromUtf8(c.text);
+    const int id = c.id;
+    switch (c.kind) {
+      case ControlKind::Edit: {
+        auto* edit = new QLineEdit(text, this);
+        connect(edit, &QLineEdit::textEdited, this,
+                [this, id] { SendCommand(id, EN_CHANGE); });
+        return edit;
+      }
+      case ControlKind::PushButton: {
+        auto* button = new QPushButton(text, this);
+        button->setAutoDefault(false);
+        if (c.style & DEFPUSHBUTTON) {
+          button->setDefault(true);
+          defaultId_ = id;
+        }
+        return Clickable(button, id);
+      }
+      case ControlKind::CheckBox:
+        return Clickable(new QCheckBox(text, this), id);
+      case ControlKind::RadioButton: {
+        auto* radio = new PlainRadioButton(text, this);
+        radio->setAutoExclusive(false);
+        return Clickable(radio, id);
+      }
+      case ControlKind::Label:
+        break;
+    }
+    return new QLabel(text, this);
+  }
+
+  // Buttons that are no tab stop still take the focus when clicked.
+  QWidget* Clickable(QAbstractButton* button, int id) {
+    button->setFocusPolicy(Qt::ClickFocus);
+    connect(button, &QAbstractButton::clicked, this,
+            [this, id] { SendCommand(id, BN_CLICKED); });
+    return button;
+  }
+
+  void SendCommand(int id, unsigned code) {
+    Deliver(WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(id), code),
+            reinterpret_cast<LPARAM>(Control(id)));
+  }
+
+  // A focused push button takes Return itself; otherwise the default push
+  // button's command is sent (IDOK when the template has none).
+  void PressReturn() {
+    for (const auto& [id, w] : controls_) {
+      if (w == focusWidget() && dynamic_cast<QPushButton*>(w)) {
+        SendCommand(id, BN_CLICKED);
+        return;
+      }
+    }
+    QWidget* def = Control(defaultId_);
+    if (!def || def->isEnabled()) SendCommand(def ? defaultId_ : IDOK, BN_CLICKED);
+  }
+
+  // Help goes to this dialog; a dialog that answers 0 passes it on to its
+  // owner.
+  void SendHelp() {
+    for (DialogWindow* d = this; d;
+         d = dynamic_cast<DialogWindow*>(d->parentWidget())) {
+      if (d->Deliver(WM_HELP, 0, 0)) return;
+    }
+  }
+
+  DLGPROC proc_;
+  HINSTANCE hinst_;
+  std::vector<std::pair<int, QWidget*>> controls_;
+  int defaultId_ = 0;
+  bool ended_ = false;
+  INT_PTR result_ = 0;
+};
+
+DialogWindow* Dialog(HWND hwnd) {
+  return dynamic_cast<DialogWindow*>(Widget(hwnd));
+}
+
+QString ControlText(QWidget* w) {
+  if (auto* edit = dynamic_cast<QLineEdit*>(w)) return edit->text();
+  if (auto* button = dynamic_cast<QAbstractButton*>(w)) return button->text();
+  if (auto* label = dynamic_cast<QLabel*>(w)) return label->text();
+  return w->windowTitle();
+}
+
+void SetControlText(QWidget* w, const QString& text) {
+  if (auto* edit = dynamic_cast<QLineEdit*>(w)) edit->setText(text);
+  else if (auto* button = dynamic_cast<QAbstractButton*>(w)) button->setText(text);
+  else if (auto* label = dynamic_cast<QLabel*>(w)) label->setText(text);
+  else w->setWindowTitle(text);
+}
+
+}  // namespace
+
+INT_PTR DialogBoxParamA(HINSTANCE hinst, int templateId, HWND owner,
+                        DLGPROC proc, LPARAM lParam) {
+  const DialogTemplate* t = FindDialogTemplate(templateId);
+  if (!t || !proc) return -1;
+  DialogWindow dlg(*t, Widget(owner), proc, hinst);
+  if (dlg.Deliver(WM_INITDIALOG, 0, lParam)) dlg.FocusFirstTabStop();
+  if (!dlg.Ended()) dlg.exec();
+  return dlg.Result();
+}
+
+int EndDialog(HWND hDlg, INT_PTR result) {
+  DialogWindow* d = Dialog(hDlg);
+  if (!d) return 0;
+  d->End(result);
+  return 1;
+}
+
+HWND GetDlgItem(HWND hDlg, int id) {
+  DialogWindow* d = Dialog(hDlg);
+  return d ? Handle(d->Control(id)) : nullptr;
+}
+
+LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  QWidget* w = Widget(hwnd);
+  if (!w) return 0;
+  auto* button = dynamic_cast<QAbstractButton*>(w);
+  switch (msg) {
+    case BM_GETCHECK:
+      return button && button->isChecked() ? 1 : 0;
+    case BM_SETCHECK:
+      if (button) button->setChecked(wParam != 0);
+      return 0;
+    case WM_SETICON:
+      // Qt keeps one icon with all its sizes; the small one is taken from it.
+      if (lParam) w->setWindowIcon(*reinterpret_cast<const QIcon*>(lParam));
+      return 0;
+    default:
+      break;
+  }
+  DialogWindow* d = Dialog(hwnd);
+  return d ? d->Deliver(msg, wParam, lParam) : 0;
+}
+
+UINT GetDlgItemTextA(HWND hDlg, int id, char* buf, int size) {
+  if (!buf || size <= 0) return 0;
+  buf[0] = '\0';
+  QWidget* w = Widget(GetDlgItem(hDlg, id));
+  if (!w) return 0;
+  QByteArray text = ControlText(w).toUtf8();
+  size_t n = Utf8CutBytes(text.constData(), static_cast<size_t>(text.size()),
+                          static_cast<size_t>(size - 1));
+  return static_cast<UINT>(
+      CopyTextN(buf, static_cast<size_t>(size), text.constData(), n));
+}
+
+int SetDlgItemTextA(HWND hDlg, int id, const char* text) {
+  QWidget* w = Widget(GetDlgItem(hDlg, id));
+  if (!w) return 0;
+  SetControlText(w, QString::fromUtf8(text ? text : ""));
+  if (dynamic_cast<QLineEdit*>(w))
+    SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(static_cast<unsigned>(id), EN_CHANGE),
+                 reinterpret_cast<LPARAM>(w));
+  return 1;
+}
+
+int EnableWindow(HWND hwnd, int enable) {
+  QWidget* w = Widget(hwnd);
+  if (!w) return 0;
+  int wasDisabled = w->isEnabled() ? 0 : 1;
+  w->setEnabled(enable != 0);
+  return wasDisabled;
+}
+
+int SetWindowTextA(HWND hwnd, const char* text) {
+  QWidget* w = Widget(hwnd);
+  if (!w) return 0;
+  QString s = QString::fromUtf8(text ? text : "");
+  if (w->isWindow()) w->setWindowTitle(s);
+  else SetControlText(w, s);
+  return 1;
+}
+
+HWND SetFocus(HWND hwnd) {
+  HWND before = Handle(QApplication::focusWidget());
+  if (QWidget* w = Widget(hwnd)) w->setFocus(Qt::OtherFocusReason);
+  return before;
+}
+
+int GetWindowRect(HWND hwnd, RECT* rect) {
+  QWidget* w = Widget(hwnd);
+  if (!w || !rect) return 0;
+  QRect r = w->isWindow() ? w->frameGeometry()
+                          : QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+  *rect = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  return 1;
+}
+
+int GetSystemMetrics(int index) {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return 0;
+  QRect r = screen->geometry();
+  if (index == SM_CXSCREEN) return r.width();
+  if (index == SM_CYSCREEN) return r.height();
+  return 0;
+}
+
+int SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
+  QWidget* w = Widget(hwnd);
+  if (!w) return 0;
+  if (!(flags & SWP_NOMOVE)) w->move(x, y);  // a window's frame goes to x, y
+  if (!(flags & SWP_NOSIZE)) w->resize(cx, cy);
+  return 1;
+}
+
+HICON LoadIconA(HINSTANCE, int id) {
+  if (id != IDI_MIRTUN) return nullptr;
+  // Made once and kept for the whole run, as a loaded resource is.
+  static QIcon* icon = [] {
+    auto* i = new QIcon;
+    i->addFile(QStringLiteral(":/mirtun/icon16.png"), QSize(16, 16));
+    i->addFile(QStringLiteral(":/mirtun/icon32.png"), QSize(32, 32));
+    return i;
+  }();
+  return icon;
+}
+
+HWND GetForegroundWindow() {
+  // A modal window always stands in front of the windows it blocks.
+  QWidget* w = QApplication::activeModalWidget();
+  return Handle(w ? w : QApplication::activeWindow());
+}
+
+intptr_t GetWindowLongA(HWND hwnd, int index) {
+  QWidget* w = Widget(hwnd);
+  if (!w || index != GWL_HINSTANCE) return 0;
+  DialogWindow* d = dynamic_cast<DialogWindow*>(w->window());
+  return d ? reinterpret_cast<intptr_t>(d->Instance()) : 0;
+}

@@ -1,0 +1,74 @@
+// The file chooser on Qt's own file dialog (the same on every desktop, so
+// the filter labels read exactly as given).
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <cstring>
+
+#include "engine/text.h"
+#include "ui/choosers.h"
+
+// "label\0pattern\0...\0" as Qt name filters "label (glob glob)". "*.*"
+// means every file, with or without a dot; each glob is also given in upper
+// case, since Linux file names are matched case-sensitively.
+static QStringList NameFilters(const char* list) {
+  QStringList filters;
+  for (const char* p = list; p && *p;) {
+    QString label = QString::fromUtf8(p);
+    p += std::strlen(p) + 1;
+    if (!*p) break;
+    QStringList globs;
+    for (const QString& glob : QString::fromUtf8(p).split(u';', Qt::SkipEmptyParts)) {
+      if (glob == QLatin1String("*.*")) {
+        globs << QStringLiteral("*");
+        continue;
+      }
+      globs << glob;
+      if (glob.toUpper() != glob) globs << glob.toUpper();
+    }
+    p += std::strlen(p) + 1;
+    filters << label + QStringLiteral(" (") + globs.join(u' ') + u')';
+  }
+  return filters;
+}
+
+int QtGetOpenFileName(OPENFILENAMEA* ofn) {
+  QFileDialog dlg(static_cast<QWidget*>(ofn->hwndOwner),
+                  QString::fromUtf8(ofn->lpstrTitle ? ofn->lpstrTitle : ""));
+  dlg.setOption(QFileDialog::DontUseNativeDialog);
+  dlg.setOption(QFileDialog::HideNameFilterDetails);
+  dlg.setAcceptMode(QFileDialog::AcceptOpen);
+  dlg.setFileMode(ofn->Flags & OFN_FILEMUSTEXIST ? QFileDialog::ExistingFile
+                                                 : QFileDialog::AnyFile);
+  QStringList filters = NameFilters(ofn->lpstrFilter);
+  dlg.setNameFilters(filters);
+  int index = ofn->nFilterIndex > 0 ? static_cast<int>(ofn->nFilterIndex) - 1 : 0;
+  if (index < filters.size()) dlg.selectNameFilter(filters[index]);
+  if (ofn->lpstrDefExt && std::strncmp(ofn->lpstrDefExt, "*.", 2) == 0)
+    dlg.setDefaultSuffix(QString::fromUtf8(ofn->lpstrDefExt + 2));
+  if (ofn->lpstrInitialDir && *ofn->lpstrInitialDir)
+    dlg.setDirectory(QString::fromUtf8(ofn->lpstrInitialDir));
+  if (*ofn->lpstrFile) dlg.selectFile(QString::fromUtf8(ofn->lpstrFile));
+
+  while (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) {
+    QString chosen = dlg.selectedFiles().first();
+    QByteArray path = chosen.toUtf8();
+    if ((ofn->Flags & OFN_PATHMUSTEXIST) && !QFileInfo(chosen).dir().exists()) {
+      QMessageBox::warning(&dlg, dlg.windowTitle(),
+                           QStringLiteral("Der Ordner %1 existiert nicht.")
+                               .arg(QFileInfo(chosen).path()));
+      continue;
+    }
+    // A cut path would name another file; it has to fit as it is.
+    if (path.size() > static_cast<int>(ofn->nMaxFile) - 1) {
+      QMessageBox::warning(&dlg, dlg.windowTitle(),
+                           QStringLiteral("Der Pfad ist zu lang."));
+      continue;
+    }
+    CopyText(ofn->lpstrFile, ofn->nMaxFile, path.constData());
+    ofn->nFileOffset = static_cast<unsigned short>(path.lastIndexOf('/') + 1);
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,190 @@
+#include "ui/main_dialog.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+#include "engine/convert.h"
+#include "engine/text.h"
+#include "platform/ui.h"
+#include "settings/store.h"
+#include "ui/choosers.h"
+#include "ui/help.h"
+#include "ui/preview.h"
+#include "ui/resources/resource.h"
+#include "ui/target_name.h"
+
+static int IsChecked(HWND hDlg, int id) {
+  return static_cast<int>(SendMessageA(GetDlgItem(hDlg, id), BM_GETCHECK, 0, 0));
+}
+
+static void SetChecked(HWND hDlg, int id, int checked) {
+  SendMessageA(GetDlgItem(hDlg, id), BM_SETCHECK, checked ? 1 : 0, 0);
+}
+
+// "Vorschau" needs a source, "Umwandeln" a source and a target. A field of
+// blanks counts as filled.
+static void UpdateButtons(HWND hDlg) {
+  char source[MAXPATH];
+  char target[MAXPATH];
+  GetDlgItemTextA(hDlg, SOURCE, source, MAXPATH);
+  GetDlgItemTextA(hDlg, TARGET, target, MAXPATH);
+  EnableWindow(GetDlgItem(hDlg, IDPREVIEW), source[0] != '\0');
+  EnableWindow(GetDlgItem(hDlg, IDOK), source[0] != '\0' && target[0] != '\0');
+}
+
+// The target's extension follows a switch between HTML and text. It works
+// on g_savFName, not on the field: text typed into the field and not yet
+// converted is replaced. A name without "." keeps its text.
+static void RewriteTarget(HWND hDlg, const char* ext) {
+  if (ReplaceExtension(g_savFName, sizeof g_savFName, ext))
+    SetDlgItemTextA(hDlg, TARGET, g_savFName);
+}
+
+// The style radio buttons do not check themselves, so during the click
+// g_htmlFlag still tells whether HTML was shown before.
+static void SwitchToText(HWND hDlg, int tfmt) {
+  g_tfmtFlag = tfmt;
+  SetChecked(hDlg, TFMT, tfmt);
+  SetChecked(hDlg, ASCII, !tfmt);
+  SetChecked(hDlg, HTML, 0);
+  if (g_htmlFlag) {
+    g_htmlFlag = 0;
+    RewriteTarget(hDlg, ".txt");
+  }
+}
+
+static void SwitchToHtml(HWND hDlg) {
+  g_tfmtFlag = 0;
+  SetChecked(hDlg, HTML, 1);
+  SetChecked(hDlg, ASCII, 0);
+  SetChecked(hDlg, TFMT, 0);
+  if (!g_htmlFlag) {
+    g_htmlFlag = 1;
+    RewriteTarget(hDlg, ".htm");
+  }
+}
+
+// The preview file is deleted however the program ends; a missing file or
+// an empty name is no error.
+static void DeletePreviewFile() { std::remove(g_PrevFile); }
+
+// "Beenden", Escape, and Return outside a focused push button.
+static void StopSequence(HWND hDlg) {
+  SaveRecentData();
+  DeletePreviewFile();
+  EndDialog(hDlg, 0);
+}
+
+// The close box: open nested dialogs end first; nothing is saved.
+static void CloseSequence(HWND hDlg) {
+  if (g_hInfoDlg) {
+    EndDialog(g_hInfoDlg, 0);
+    g_hInfoDlg = nullptr;
+  }
+  if (g_hOptDlg) {
+    EndDialog(g_hOptDlg, 0);
+    g_hOptDlg = nullptr;
+  }
+  DeletePreviewFile();
+  EndDialog(hDlg, 0);
+}
+
+static void CenterOnScreen(HWND hDlg) {
+  RECT r;
+  GetWindowRect(hDlg, &r);
+  int x = (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2;
+  int y = (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2;
+  SetWindowPos(hDlg, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM) {
+  ssize_t n = readlink("/proc/self/exe", g_AppPath, sizeof g_AppPath - 1);
+  g_AppPath[n > 0 ? n : 0] = '\0';
+  GetRecentData();
+  for (char*& entry : g_ExtList) entry = nullptr;
+  g_NumExt = ReadExtensions();
+  g_hMainDlg = hDlg;
+  CenterOnScreen(hDlg);
+
+  SetChecked(hDlg, HTML, g_htmlFlag);
+  SetChecked(hDlg, ASCII, !g_htmlFlag && !g_tfmtFlag);
+  SetChecked(hDlg, TFMT, g_tfmtFlag && !g_htmlFlag);
+  SetChecked(hDlg, TOTAL, g_totalFlag);
+
+  EnableWindow(GetDlgItem(hDlg, IDPREVIEW), 1);
+  EnableWindow(GetDlgItem(hDlg, IDOK), 1);
+  // Each fill reports a change, so the enabling rule settles the buttons.
+  SetDlgItemTextA(hDlg, SOURCE, g_opnFName);
+  SetDlgItemTextA(hDlg, TARGET, g_savFName);
+
+  SetWindowTextA(hDlg, "Mirtun: Playlist umwandeln");
+  SendMessageA(hDlg, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(LoadIconA(g_hinst, IDI_MIRTUN)));
+  return 1;
+}
+
+// Every command first takes the check states into the settings, whatever
+// control sent it.
+static void UpdateFlags(HWND hDlg) {
+  g_totalFlag = IsChecked(hDlg, TOTAL);
+  g_htmlFlag = IsChecked(hDlg, HTML);
+  g_tfmtFlag = IsChecked(hDlg, TFMT);
+}
+
+// Runs one command; returns 1 when it ended the dialog.
+static int RunCommand(HWND hDlg, unsigned id, unsigned code) {
+  switch (id) {
+    case IDOK:
+      GetDlgItemTextA(hDlg, TARGET, g_savFName, MAXPATH);
+      CreateTargetFile(hDlg);
+      break;
+    case IDCANCEL:
+      StopSequence(hDlg);
+      return 1;
+    case SOURCE:
+    case TARGET:
+      if (code == EN_CHANGE) UpdateButtons(hDlg);
+      break;
+    case SOURCEBTN:
+      openFile(hDlg);
+      break;
+    case TARGETBTN:
+      saveFile(hDlg);
+      break;
+    case HTML:
+      SwitchToHtml(hDlg);
+      break;
+    case ASCII:
+    case TFMT:
+      SwitchToText(hDlg, id == TFMT);
+      break;
+    case ID_HELP:
+      OpenHtmlHelpX(hDlg, "002.html");
+      break;
+    case IDPREVIEW:
+      OpenPreview(hDlg);
+      break;
+    default:  // "Info..." and "Optionen..." open their dialogs in a later step
+      break;
+  }
+  return 0;
+}
+
+INT_PTR DialogFunc(HWND hwndDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      return InitializeApp(hwndDlg, wParam, lParam);
+    case WM_HELP:
+      // Help passed on from the options or info dialog opens nothing here.
+      if (GetForegroundWindow() == hwndDlg) OpenHtmlHelpX(hwndDlg, "002.html");
+      return 0;
+    case WM_COMMAND:
+      UpdateFlags(hwndDlg);
+      return RunCommand(hwndDlg, LOWORD(wParam), HIWORD(wParam));
+    case WM_CLOSE:
+      CloseSequence(hwndDlg);
+      return 1;
+    default:
+      return 0;
+  }
+}
