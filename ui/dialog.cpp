@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFontMetrics>
+#include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,7 +14,6 @@
 #include <QRadioButton>
 #include <QScreen>
 
-#include <utility>
 #include <vector>
 
 #include "engine/text.h"
@@ -34,6 +34,16 @@ class PlainRadioButton : public QRadioButton {
 
  protected:
   void nextCheckState() override {}
+};
+
+// A radio button that checks itself when clicked and stays checked when
+// clicked again; the dialog clears the other buttons of its group.
+class AutoRadioButton : public QRadioButton {
+ public:
+  using QRadioButton::QRadioButton;
+
+ protected:
+  void nextCheckState() override { setChecked(true); }
 };
 
 // Dialog units are measured in the dialog font: a horizontal unit is a
@@ -72,9 +82,13 @@ class DialogWindow : public QDialog {
     BaseUnits base = MeasureBaseUnits(font());
     setFixedSize(ToPixels(t.w, base.x, 4), ToPixels(t.h, base.y, 8));
     QWidget* previousStop = nullptr;
+    int group = 0;
     for (int i = 0; i < t.count; ++i) {
       const ControlTemplate& c = t.controls[i];
-      QWidget* w = MakeControl(c);
+      // A group runs from a control that starts one up to the next such
+      // control; it bounds which radio buttons clear each other.
+      if (c.style & GROUP) ++group;
+      QWidget* w = MakeControl(c, group);
       w->setGeometry(ToPixels(c.x, base.x, 4), ToPixels(c.y, base.y, 8),
                      ToPixels(c.w, base.x, 4), ToPixels(c.h, base.y, 8));
       if (c.style & TABSTOP) {
@@ -82,7 +96,7 @@ class DialogWindow : public QDialog {
         if (previousStop) setTabOrder(previousStop, w);
         previousStop = w;
       }
-      controls_.push_back({c.id, w});
+      controls_.push_back({c.id, w, group});
     }
   }
 
@@ -91,14 +105,14 @@ class DialogWindow : public QDialog {
   }
 
   QWidget* Control(int id) const {
-    for (const auto& [cid, w] : controls_)
-      if (cid == id) return w;
+    for (const Entry& e : controls_)
+      if (e.id == id) return e.widget;
     return nullptr;
   }
 
   void FocusFirstTabStop() {
-    for (const auto& entry : controls_) {
-      QWidget* w = entry.second;
+    for (const Entry& e : controls_) {
+      QWidget* w = e.widget;
       if (w->focusPolicy() == Qt::StrongFocus && w->isEnabled()) {
         w->setFocus(Qt::TabFocusReason);
         return;
@@ -143,7 +157,7 @@ class DialogWindow : public QDialog {
   }
 
  private:
-  QWidget* MakeControl(const ControlTemplate& c) {
+  QWidget* MakeControl(const ControlTemplate& c, int group) {
     QString text = QString::fromUtf8(c.text);
     const int id = c.id;
     switch (c.kind) {
@@ -169,10 +183,39 @@ class DialogWindow : public QDialog {
         radio->setAutoExclusive(false);
         return Clickable(radio, id);
       }
+      case ControlKind::AutoRadioButton: {
+        auto* radio = new AutoRadioButton(text, this);
+        radio->setAutoExclusive(false);
+        radio->setFocusPolicy(Qt::ClickFocus);
+        connect(radio, &QAbstractButton::clicked, this, [this, id, group, radio] {
+          ClearGroupRadios(group, radio);
+          SendCommand(id, BN_CLICKED);
+        });
+        return radio;
+      }
+      case ControlKind::GroupBox: {
+        auto* box = new QGroupBox(text, this);
+        box->setFocusPolicy(Qt::NoFocus);
+        return box;
+      }
       case ControlKind::Label:
         break;
     }
-    return new QLabel(text, this);
+    // Static text is shown as it stands (no markup) and wraps like the
+    // classic static control.
+    auto* label = new QLabel(text, this);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAlignment(((c.style & CENTER) ? Qt::AlignHCenter : Qt::AlignLeft) |
+                        Qt::AlignTop);
+    return label;
+  }
+
+  void ClearGroupRadios(int group, QWidget* except) {
+    for (const Entry& e : controls_)
+      if (e.group == group && e.widget != except)
+        if (auto* radio = dynamic_cast<AutoRadioButton*>(e.widget))
+          radio->setChecked(false);
   }
 
   // Buttons that are no tab stop still take the focus when clicked.
@@ -191,9 +234,9 @@ class DialogWindow : public QDialog {
   // A focused push button takes Return itself; otherwise the default push
   // button's command is sent (IDOK when the template has none).
   void PressReturn() {
-    for (const auto& [id, w] : controls_) {
-      if (w == focusWidget() && dynamic_cast<QPushButton*>(w)) {
-        SendCommand(id, BN_CLICKED);
+    for (const Entry& e : controls_) {
+      if (e.widget == focusWidget() && dynamic_cast<QPushButton*>(e.widget)) {
+        SendCommand(e.id, BN_CLICKED);
         return;
       }
     }
@@ -212,7 +255,12 @@ class DialogWindow : public QDialog {
 
   DLGPROC proc_;
   HINSTANCE hinst_;
-  std::vector<std::pair<int, QWidget*>> controls_;
+  struct Entry {
+    int id;
+    QWidget* widget;
+    int group;
+  };
+  std::vector<Entry> controls_;
   int defaultId_ = 0;
   bool ended_ = false;
   INT_PTR result_ = 0;
@@ -226,6 +274,7 @@ QString ControlText(QWidget* w) {
   if (auto* edit = dynamic_cast<QLineEdit*>(w)) return edit->text();
   if (auto* button = dynamic_cast<QAbstractButton*>(w)) return button->text();
   if (auto* label = dynamic_cast<QLabel*>(w)) return label->text();
+  if (auto* box = dynamic_cast<QGroupBox*>(w)) return box->title();
   return w->windowTitle();
 }
 
@@ -233,6 +282,7 @@ void SetControlText(QWidget* w, const QString& text) {
   if (auto* edit = dynamic_cast<QLineEdit*>(w)) edit->setText(text);
   else if (auto* button = dynamic_cast<QAbstractButton*>(w)) button->setText(text);
   else if (auto* label = dynamic_cast<QLabel*>(w)) label->setText(text);
+  else if (auto* box = dynamic_cast<QGroupBox*>(w)) box->setTitle(text);
   else w->setWindowTitle(text);
 }
 
@@ -375,4 +425,15 @@ intptr_t GetWindowLongA(HWND hwnd, int index) {
   if (!w || index != GWL_HINSTANCE) return 0;
   DialogWindow* d = dynamic_cast<DialogWindow*>(w->window());
   return d ? reinterpret_cast<intptr_t>(d->Instance()) : 0;
+}
+
+UINT IsDlgButtonChecked(HWND hDlg, int id) {
+  return static_cast<UINT>(SendMessageA(GetDlgItem(hDlg, id), BM_GETCHECK, 0, 0));
+}
+
+int CheckDlgButton(HWND hDlg, int id, UINT check) {
+  HWND button = GetDlgItem(hDlg, id);
+  if (!button) return 0;
+  SendMessageA(button, BM_SETCHECK, check, 0);
+  return 1;
 }

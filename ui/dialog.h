@@ -60,6 +60,10 @@ INT_PTR DialogBoxParamA(HINSTANCE hinst, int templateId, HWND owner,
 int EndDialog(HWND hDlg, INT_PTR result);
 
 HWND GetDlgItem(HWND hDlg, int id);
+// Check state of a check box or radio button of hDlg: 1 checked, 0 not.
+UINT IsDlgButtonChecked(HWND hDlg, int id);
+// Sets it; any non-zero check checks the button. 1 when the control exists.
+int CheckDlgButton(HWND hDlg, int id, UINT check);
 // BM_GETCHECK/BM_SETCHECK on a check box or radio button, WM_SETICON on a
 // dialog; any other message to a dialog goes to its procedure.
 LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -9,17 +9,11 @@
 #include "settings/store.h"
 #include "ui/choosers.h"
 #include "ui/help.h"
+#include "ui/info_dialog.h"
+#include "ui/options_dialog.h"
 #include "ui/preview.h"
 #include "ui/resources/resource.h"
 #include "ui/target_name.h"
-
-static int IsChecked(HWND hDlg, int id) {
-  return static_cast<int>(SendMessageA(GetDlgItem(hDlg, id), BM_GETCHECK, 0, 0));
-}
-
-static void SetChecked(HWND hDlg, int id, int checked) {
-  SendMessageA(GetDlgItem(hDlg, id), BM_SETCHECK, checked ? 1 : 0, 0);
-}
 
 // "Vorschau" needs a source, "Umwandeln" a source and a target. A field of
 // blanks counts as filled.
@@ -44,9 +38,9 @@ static void RewriteTarget(HWND hDlg, const char* ext) {
 // g_htmlFlag still tells whether HTML was shown before.
 static void SwitchToText(HWND hDlg, int tfmt) {
   g_tfmtFlag = tfmt;
-  SetChecked(hDlg, TFMT, tfmt);
-  SetChecked(hDlg, ASCII, !tfmt);
-  SetChecked(hDlg, HTML, 0);
+  CheckDlgButton(hDlg, TFMT, tfmt != 0);
+  CheckDlgButton(hDlg, ASCII, tfmt == 0);
+  CheckDlgButton(hDlg, HTML, 0);
   if (g_htmlFlag) {
     g_htmlFlag = 0;
     RewriteTarget(hDlg, ".txt");
@@ -55,9 +49,9 @@ static void SwitchToText(HWND hDlg, int tfmt) {
 
 static void SwitchToHtml(HWND hDlg) {
   g_tfmtFlag = 0;
-  SetChecked(hDlg, HTML, 1);
-  SetChecked(hDlg, ASCII, 0);
-  SetChecked(hDlg, TFMT, 0);
+  CheckDlgButton(hDlg, HTML, 1);
+  CheckDlgButton(hDlg, ASCII, 0);
+  CheckDlgButton(hDlg, TFMT, 0);
   if (!g_htmlFlag) {
     g_htmlFlag = 1;
     RewriteTarget(hDlg, ".htm");
@@ -106,10 +100,10 @@ INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM) {
   g_hMainDlg = hDlg;
   CenterOnScreen(hDlg);
 
-  SetChecked(hDlg, HTML, g_htmlFlag);
-  SetChecked(hDlg, ASCII, !g_htmlFlag && !g_tfmtFlag);
-  SetChecked(hDlg, TFMT, g_tfmtFlag && !g_htmlFlag);
-  SetChecked(hDlg, TOTAL, g_totalFlag);
+  CheckDlgButton(hDlg, HTML, g_htmlFlag != 0);
+  CheckDlgButton(hDlg, ASCII, !g_htmlFlag && !g_tfmtFlag);
+  CheckDlgButton(hDlg, TFMT, g_tfmtFlag && !g_htmlFlag);
+  CheckDlgButton(hDlg, TOTAL, g_totalFlag != 0);
 
   EnableWindow(GetDlgItem(hDlg, IDPREVIEW), 1);
   EnableWindow(GetDlgItem(hDlg, IDOK), 1);
@@ -118,17 +112,16 @@ INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM) {
   SetDlgItemTextA(hDlg, TARGET, g_savFName);
 
   SetWindowTextA(hDlg, "Mirtun: Playlist umwandeln");
-  SendMessageA(hDlg, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(LoadIconA(g_hinst, IDI_MIRTUN)));
+  SetSmallIcon(hDlg);
   return 1;
 }
 
 // Every command first takes the check states into the settings, whatever
 // control sent it.
 static void UpdateFlags(HWND hDlg) {
-  g_totalFlag = IsChecked(hDlg, TOTAL);
-  g_htmlFlag = IsChecked(hDlg, HTML);
-  g_tfmtFlag = IsChecked(hDlg, TFMT);
+  g_totalFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, TOTAL));
+  g_htmlFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, HTML));
+  g_tfmtFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, TFMT));
 }
 
 // Runs one command; returns 1 when it ended the dialog.
@@ -164,7 +157,13 @@ static int RunCommand(HWND hDlg, unsigned id, unsigned code) {
     case IDPREVIEW:
       OpenPreview(hDlg);
       break;
-    default:  // "Info..." and "Optionen..." open their dialogs in a later step
+    case IDINFO:
+      DialogBoxParamA(g_hinst, IDD_INFO, hDlg, InfoDlgFunc, 0);
+      break;
+    case IDOPT:
+      DialogBoxParamA(g_hinst, IDD_OPTIONS, hDlg, OptDlgFunc, 0);
+      break;
+    default:
       break;
   }
   return 0;

@@ -24,3 +24,31 @@ constexpr int SOURCEBTN = 115;
 constexpr int TARGETBTN = 116;
 constexpr int ID_HELP = 117;
 constexpr int IDPREVIEW = 121;
+
+// Info dialog.
+constexpr int INFO_TEXT = 201;
+constexpr int INFO_OK = 203;
+constexpr int INFO_NOTICE = -1;  // the notice is never addressed
+
+// Options dialog. Group boxes and labels carry identifiers of their own but
+// are never addressed by the procedure.
+constexpr int TOTFORM = 102;
+constexpr int SEPKOMMA = 106;
+constexpr int SEPTAB = 107;
+constexpr int GRP_GENERAL = 401;
+constexpr int EXTENSIONS = 402;
+constexpr int GRP_TEXT = 404;
+constexpr int RMEXT = 405;
+constexpr int LBL_SEPARATOR = 406;
+constexpr int IDOOK = 407;
+constexpr int IDOCAN = 408;
+constexpr int LBL_FORMATTED = 409;
+constexpr int COLWTIT = 410;
+constexpr int COLWART = 411;
+constexpr int LBL_ARTIST = 412;
+constexpr int LBL_WIDTH = 413;
+constexpr int LBL_IMPORT = 414;
+constexpr int LBL_TITLE = 415;
+constexpr int LBL_ORDER = 416;
+constexpr int TITFIRST = 419;
+constexpr int ARTFIRST = 420;
