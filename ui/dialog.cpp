@@ -293,6 +293,9 @@ INT_PTR DialogBoxParamA(HINSTANCE hinst, int templateId, HWND owner,
   const DialogTemplate* t = FindDialogTemplate(templateId);
   if (!t || !proc) return -1;
   DialogWindow dlg(*t, Widget(owner), proc, hinst);
+  // The native window exists before the initialisation, so that placing
+  // the dialog there can count its frame where the platform knows it.
+  dlg.winId();
   if (dlg.Deliver(WM_INITDIALOG, 0, lParam)) dlg.FocusFirstTabStop();
   if (!dlg.Ended()) dlg.exec();
   return dlg.Result();

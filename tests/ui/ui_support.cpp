@@ -20,14 +20,25 @@ FakeChooser g_fakeChooser;
 std::vector<std::string> g_helpPages;
 std::vector<std::string> g_openedFiles;
 
-INT_PTR RunDialog(DLGPROC proc, const std::function<void(HWND)>& scenario,
-                  HWND owner) {
+// Calls scenario with the dialog of the next modal loop, and ends that
+// dialog (result -2) if the scenario left it open.
+static void InNextDialog(const std::function<void(HWND)>& scenario) {
   QTimer::singleShot(0, [scenario] {
     HWND dlg = static_cast<void*>(QApplication::activeModalWidget());
     scenario(dlg);
     if (IsOpen(dlg)) EndDialog(dlg, -2);
   });
+}
+
+INT_PTR RunDialog(DLGPROC proc, const std::function<void(HWND)>& scenario,
+                  HWND owner) {
+  InNextDialog(scenario);
   return DialogBoxParamA(nullptr, IDD_MAIN, owner, proc, 0);
+}
+
+void OpenNested(HWND main, int button, const std::function<void(HWND)>& scenario) {
+  InNextDialog(scenario);
+  Click(main, button);
 }
 
 INT_PTR RunMainDialog(const std::function<void(HWND)>& scenario) {
@@ -51,6 +62,14 @@ void Click(HWND dlg, int id) {
 void Type(HWND dlg, int id, const std::string& text) {
   QWidget* w = Control(dlg, id);
   w->setFocus();
+  QTest::keyClicks(w, QString::fromUtf8(text.c_str()));
+}
+
+void Retype(HWND dlg, int id, const std::string& text) {
+  QWidget* w = Control(dlg, id);
+  w->setFocus();
+  QTest::keyClick(w, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(w, Qt::Key_Backspace);
   QTest::keyClicks(w, QString::fromUtf8(text.c_str()));
 }
 

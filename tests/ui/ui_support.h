@@ -21,6 +21,11 @@ INT_PTR RunDialog(DLGPROC proc, const std::function<void(HWND)>& scenario,
 // The same with the main dialog's procedure.
 INT_PTR RunMainDialog(const std::function<void(HWND)>& scenario);
 
+// Clicks button of the main dialog and calls scenario(dialog) once the
+// dialog it opens runs; that dialog is ended afterwards (result -2) if the
+// scenario left it open.
+void OpenNested(HWND main, int button, const std::function<void(HWND)>& scenario);
+
 // Calls action once the next modal loop (a nested dialog) runs.
 void WhenNextDialogRuns(const std::function<void()>& action);
 
@@ -30,6 +35,8 @@ QWidget* Control(HWND dlg, int id);
 void Click(HWND dlg, int id);
 // Types text into a field, key by key.
 void Type(HWND dlg, int id, const std::string& text);
+// Empties a field with the keyboard and types text into it.
+void Retype(HWND dlg, int id, const std::string& text);
 void Key(HWND dlg, int id, int qtKey);
 bool Checked(HWND dlg, int id);
 bool Enabled(HWND dlg, int id);
