@@ -96,6 +96,7 @@ class DialogWindow : public QDialog {
         if (previousStop) setTabOrder(previousStop, w);
         previousStop = w;
       }
+      if (auto* label = qobject_cast<QLabel*>(w)) FitLabel(label);
       controls_.push_back({c.id, w, group});
     }
   }
@@ -209,6 +210,18 @@ class DialogWindow : public QDialog {
     label->setAlignment(((c.style & CENTER) ? Qt::AlignHCenter : Qt::AlignLeft) |
                         Qt::AlignTop);
     return label;
+  }
+
+  // The templates were laid out for a narrower font than most desktops
+  // use. A one-line label is widened to its text rather than clipped; the
+  // templates leave a few units of room behind each label for that.
+  static void FitLabel(QLabel* label) {
+    QFontMetrics fm(label->font());
+    if (label->alignment() & Qt::AlignHCenter || label->height() >= 2 * fm.height())
+      return;
+    label->setWordWrap(false);
+    int need = fm.horizontalAdvance(label->text());
+    if (need > label->width()) label->resize(need, label->height());
   }
 
   void ClearGroupRadios(int group, QWidget* except) {
