@@ -330,13 +330,7 @@ TEST_F(OptionsConvert, ConversionAfterOkUsesTheNewSettings) {
 TEST_F(OptionsConvert, BeendenStoresThemAndTheNextStartShowsThem) {
   RunMainDialog([](HWND main) {
     OpenNested(main, IDOPT, [](HWND dlg) {
-      Click(dlg, TITFIRST);
-      Click(dlg, SEPTAB);
-      Click(dlg, TOTFORM);
-      Retype(dlg, EXTENSIONS, "mp3,ogg");
-      Click(dlg, RMEXT);
-      Retype(dlg, COLWART, "12");
-      Retype(dlg, COLWTIT, "15");
+      EditEverything(dlg);
       Click(dlg, IDOOK);
     });
     Click(main, IDCANCEL);
@@ -348,11 +342,11 @@ TEST_F(OptionsConvert, BeendenStoresThemAndTheNextStartShowsThem) {
     EXPECT_FALSE(Checked(dlg, TOTFORM));
     EXPECT_FALSE(Checked(dlg, RMEXT));
     EXPECT_TRUE(Enabled(dlg, RMEXT));
-    EXPECT_EQ(Text(dlg, EXTENSIONS), "mp3,ogg");
-    EXPECT_EQ(Text(dlg, COLWART), "12");
-    EXPECT_EQ(Text(dlg, COLWTIT), "15");
+    EXPECT_EQ(Text(dlg, EXTENSIONS), "ogg");
+    EXPECT_EQ(Text(dlg, COLWTIT), "99");
+    EXPECT_EQ(Text(dlg, COLWART), "98");
   });
-  EXPECT_EQ(g_NumExt, 2);
+  EXPECT_EQ(g_NumExt, 1);
 }
 
 }  // namespace
