@@ -135,16 +135,19 @@ struct LineMarks {
 }  // namespace
 
 static void ScanLine(char* line, LineMarks* m) {
-  // strchr stops at the text's zero, which ends a line's text.
+  // strchr stops at the text's zero, which ends a line's text. A glance at
+  // the character that tells the texts apart comes before each comparison.
   for (char* p = line; (p = std::strchr(p, '<')) != nullptr; ++p) {
-    if (p[1] == 'k' && std::strncmp(p, KEY, 5) == 0) {
-      if (!m->name && std::strncmp(p, NAMEKEY, 23) == 0) m->name = p;
-      else if (!m->artist && std::strncmp(p, ARTISTKEY, 25) == 0) m->artist = p;
-      else if (!m->time && std::strncmp(p, TIMEKEY, 30) == 0) m->time = p;
-    } else if (!m->open && p[1] == 'd' && std::strncmp(p, "<dict>", 6) == 0) {
-      m->open = p;
-    } else if (!m->close && p[1] == '/' && std::strncmp(p, "</dict>", 7) == 0) {
-      m->close = p;
+    if (p[1] == 'k') {
+      if (std::strncmp(p, KEY, 5) != 0) continue;
+      char c = p[5];
+      if (c == 'N' && !m->name && std::strncmp(p, NAMEKEY, 23) == 0) m->name = p;
+      else if (c == 'A' && !m->artist && std::strncmp(p, ARTISTKEY, 25) == 0) m->artist = p;
+      else if (c == 'T' && !m->time && std::strncmp(p, TIMEKEY, 30) == 0) m->time = p;
+    } else if (p[1] == 'd') {
+      if (!m->open && std::strncmp(p, "<dict>", 6) == 0) m->open = p;
+    } else if (p[1] == '/' && p[2] == 'd') {
+      if (!m->close && std::strncmp(p, "</dict>", 7) == 0) m->close = p;
     }
   }
 }
