@@ -1,7 +1,5 @@
 #include "metadata/id3.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -9,6 +7,7 @@
 #include <new>
 
 #include "engine/text.h"
+#include "platform/files.h"
 
 // The window is large enough for the frame headers of an ordinary tag; a
 // cover picture is skipped by moving the position, and the header after it
@@ -31,14 +30,13 @@ struct TagStream {
   }
 };
 
-// Opens a regular file for reading. A FIFO, a device or a directory is not
-// read at all: opening is non-blocking, and only a regular file passes.
+// Opens a regular file for reading; a FIFO, a device or a directory is not
+// read at all.
 static int OpenTagStream(TagStream* ts, const char* path) {
-  ts->fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  int64_t size;
+  ts->fd = OpenRegularFile(path, &size);
   if (ts->fd < 0) return 0;
-  struct stat st;
-  if (fstat(ts->fd, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-  ts->size = static_cast<uint64_t>(st.st_size);
+  ts->size = static_cast<uint64_t>(size);
   return 1;
 }
 

@@ -1,7 +1,5 @@
 #include "metadata/playtime.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +7,7 @@
 #include <memory>
 
 #include "engine/text.h"
+#include "platform/files.h"
 #include "metadata/id3.h"
 
 #include "metadata/ffmpeg_lib.h"
@@ -235,13 +234,9 @@ int32_t GetMP3Length(const char* FileName) {
   if (!ff) return 0;
 
   MediaFile m;
-  // Non-blocking, so that a FIFO cannot stall the open; only a regular file
-  // is read at all.
-  m.fd = open(FileName, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (m.fd < 0) return 0;
-  struct stat st;
-  if (fstat(m.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return 0;
-  m.size = st.st_size;
+  // Only a regular file is read at all; a FIFO cannot stall the open.
+  m.fd = OpenRegularFile(FileName, &m.size);
+  if (m.fd < 0 || m.size == 0) return 0;
 
   int64_t skip = LeadingTagSize(m);
   if (skip >= m.size) return 0;

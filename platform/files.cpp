@@ -13,6 +13,25 @@ int IsRegularFile(const char* path) {
   return stat(path, &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
 }
 
+int OpenRegularFile(const char* path, int64_t* size) {
+  int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    return -1;
+  }
+  *size = st.st_size;
+  return fd;
+}
+
+size_t ExecutablePath(char* path, size_t cap) {
+  ssize_t n = readlink("/proc/self/exe", path, cap - 1);
+  size_t len = n > 0 ? static_cast<size_t>(n) : 0;
+  path[len] = '\0';
+  return len;
+}
+
 int PathExists(const char* path) {
   struct stat st;
   return stat(path, &st) == 0 && !S_ISDIR(st.st_mode) ? 1 : 0;

@@ -1,6 +1,8 @@
 // File-system questions and the safe way of writing a target file.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -13,6 +15,15 @@ int PathExists(const char* path);
 
 // 1 when the open stream f and path name the same file, else 0.
 int IsSameFile(FILE* f, const char* path);
+
+// Opens path for reading when it names a regular file; a FIFO, a device or a
+// folder is never read (the open does not block). Returns the descriptor
+// and its size in *size, or -1.
+int OpenRegularFile(const char* path, int64_t* size);
+
+// The full path of the running program, cut to cap - 1 bytes; empty when it
+// cannot be had. Returns its length.
+size_t ExecutablePath(char* path, size_t cap);
 
 // The file name after the last "/" of path, or all of path.
 const char* PathFileName(const char* path);

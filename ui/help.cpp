@@ -9,12 +9,11 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstring>
 
 #include "engine/text.h"
+#include "platform/files.h"
 
 #ifndef MIRTUN_HELP_FROM_BIN
 #define MIRTUN_HELP_FROM_BIN "../share/mirtun/help"
@@ -33,11 +32,6 @@ char g_helpDir[MAXPATH];  // the help set's folder, with its trailing "/"
 // by the dialog that asked last, so it stays usable over that dialog while
 // the dialog is modal, and goes when that dialog goes.
 QPointer<QWidget> g_helpWindow;
-
-bool IsFile(const char* path) {
-  struct stat st;
-  return stat(path, &st) == 0 && S_ISREG(st.st_mode);
-}
 
 // The help window: back, forward and contents above a text browser that
 // follows the links between the pages.
@@ -89,12 +83,10 @@ QWidget* MakeHelpWindow(QWidget* owner) {
 void ShowHelpPage(HWND hDlg, const char* page) {
   if (g_helpState == HELP_NOT_LOADED) {
     char exe[MAXPATH];
-    if (g_AppPath[0]) {
+    if (g_AppPath[0])
       CopyText(exe, sizeof exe, g_AppPath);
-    } else {
-      ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-      exe[n > 0 ? n : 0] = '\0';
-    }
+    else
+      ExecutablePath(exe, sizeof exe);
     g_helpState = FindHelpSet(exe, g_helpDir, sizeof g_helpDir) ? HELP_LOADED
                                                                  : HELP_FAILED;
   }
@@ -103,7 +95,7 @@ void ShowHelpPage(HWND hDlg, const char* page) {
   // A page the help set lacks shows the contents instead.
   char path[MAXPATH];
   FormatText(path, sizeof path, "%s%s", g_helpDir, page ? page : "index.html");
-  if (!IsFile(path)) FormatText(path, sizeof path, "%sindex.html", g_helpDir);
+  if (!IsRegularFile(path)) FormatText(path, sizeof path, "%sindex.html", g_helpDir);
 
   auto* owner = static_cast<QWidget*>(hDlg);
   if (!g_helpWindow) {
@@ -148,7 +140,7 @@ int FindHelpSet(const char* exePath, char* folder, size_t cap) {
     size_t n = FormatText(candidate, sizeof candidate, "%s%s", dir, place);
     size_t m = FormatText(index, sizeof index, "%sindex.html", candidate);
     if (n + 1 >= sizeof candidate || m + 1 >= sizeof index) continue;  // cut
-    if (!IsFile(index) || n + 1 > cap) continue;
+    if (!IsRegularFile(index) || n + 1 > cap) continue;
     CopyText(folder, cap, candidate);
     return 1;
   }

@@ -1,10 +1,10 @@
 #include "ui/main_dialog.h"
 
 #include <cstdio>
-#include <unistd.h>
 
 #include "engine/convert.h"
 #include "engine/text.h"
+#include "platform/files.h"
 #include "platform/ui.h"
 #include "settings/store.h"
 #include "ui/choosers.h"
@@ -92,8 +92,7 @@ static void CenterOnScreen(HWND hDlg) {
 }
 
 INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM) {
-  ssize_t n = readlink("/proc/self/exe", g_AppPath, sizeof g_AppPath - 1);
-  g_AppPath[n > 0 ? n : 0] = '\0';
+  ExecutablePath(g_AppPath, sizeof g_AppPath);
   GetRecentData();
   for (char*& entry : g_ExtList) entry = nullptr;
   g_NumExt = ReadExtensions();

@@ -14,6 +14,12 @@ int ReplaceExtension(char* path, size_t cap, const char* ext) {
   return 1;
 }
 
+// Appends text to path when the whole still fits; otherwise path stays.
+static void AppendIfFits(char* path, size_t cap, const char* text) {
+  size_t len = std::strlen(path);
+  if (len + std::strlen(text) <= cap - 1) CopyText(path + len, cap - len, text);
+}
+
 // Folder and file name are joined as they stand: the remembered folders
 // carry their trailing "/". The last "." is searched in the whole result, so
 // a source without an extension takes the "." of a folder name.
@@ -22,17 +28,9 @@ void CreateSavName() {
   const char* ext = g_htmlFlag ? ".htm" : ".txt";
 
   const char* slash = std::strrchr(g_opnFName, '/');
-  if (slash) {
-    const char* name = slash + 1;
-    size_t folder = std::strlen(g_savFName);
-    if (folder + std::strlen(name) <= MAXPATH - 1)
-      CopyText(g_savFName + folder, sizeof g_savFName - folder, name);
-  }
+  if (slash) AppendIfFits(g_savFName, sizeof g_savFName, slash + 1);
 
   if (!ReplaceExtension(g_savFName, sizeof g_savFName, ext) &&
-      !std::strchr(g_savFName, '.')) {
-    size_t len = std::strlen(g_savFName);
-    if (len + std::strlen(ext) <= MAXPATH - 1)
-      CopyText(g_savFName + len, sizeof g_savFName - len, ext);
-  }
+      !std::strchr(g_savFName, '.'))
+    AppendIfFits(g_savFName, sizeof g_savFName, ext);
 }
