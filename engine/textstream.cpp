@@ -117,6 +117,8 @@ char* MyFgets(char* s, int n, TextStream* iop) {
     }
     if (avail >= want || !Refill(iop)) {
       if (look == 0) return nullptr;
+      // Refill may have moved the unread bytes to the front of the buffer.
+      p = iop->buf.get() + iop->pos;
       std::memcpy(s, p, look);
       s[look] = '\0';
       iop->pos += look;

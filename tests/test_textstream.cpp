@@ -76,3 +76,35 @@ TEST(TsGets, FoldingDoesNotDependOnTheBlockSize) {
   EXPECT_EQ(Pieces(edge, true, 1024), (V{std::string(510, 'a'), std::string(510, 'a'), "aaa", "b"}));
   EXPECT_EQ(Pieces(std::string(1023, 'a') + "\r", false, 1024).back(), "aaa\r");
 }
+
+TEST(LineReaders, LastLineWithoutLineFeed) {
+  // Lines joined by LF with none after the last, which is longer or shorter
+  // than the text before it and lies before, at or across a block edge.
+  std::string l50(49, 'p'), l509(509, 'q');
+  struct { std::vector<std::string> lines; } cases[] = {
+      {{"a.mp3", "Music/Falco/Falco 3/01 Rock Me Amadeus.mp3"}},
+      {{"Music/Falco/Falco 3/01 Rock Me Amadeus.mp3", "X/b.mp3"}},
+      {{"only"}},
+      {{l509, "z"}},
+      {{"z", l509}},
+      {{l50, l50, l50, l50, l50, l50, l50, l50, l50, l50, l50, l50, l50, l50, l50, l50, l50, l50,
+        l50, l50, "tail line of some length"}},
+  };
+  for (const auto& c : cases) {
+    std::string in;
+    for (size_t k = 0; k < c.lines.size(); ++k) in += (k ? "\n" : "") + c.lines[k];
+    V pieces = c.lines;
+    for (size_t k = 0; k + 1 < pieces.size(); ++k) pieces[k] += "\n";
+    // Padding in front moves the last line across the first block edge.
+    for (size_t pad = 0; pad < 40; pad += 3) {
+      std::string padded = std::string(pad, '\n') + in;
+      V lines(pad, ""), withLf(pad, "\n");
+      lines.insert(lines.end(), c.lines.begin(), c.lines.end());
+      withLf.insert(withLf.end(), pieces.begin(), pieces.end());
+      for (size_t block : {1024u, 1031u, 1u << 20}) {
+        EXPECT_EQ(Pieces(padded, true, block), lines) << c.lines.back() << " " << pad << " " << block;
+        EXPECT_EQ(Pieces(padded, false, block), withLf) << c.lines.back() << " " << pad << " " << block;
+      }
+    }
+  }
+}
