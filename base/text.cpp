@@ -1,9 +1,10 @@
-#include "engine/text.h"
+#include "base/text.h"
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
+
+#include "base/limits.h"
 
 size_t CopyText(char* dst, size_t cap, const char* src) {
   return CopyTextN(dst, cap, src, cap);
@@ -127,7 +128,11 @@ size_t Utf8Encode(uint32_t cp, char* dst) {
 }
 
 bool EqualsNoCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
+  return EqualsNoCaseN(a, b, SIZE_MAX);
+}
+
+bool EqualsNoCaseN(const char* a, const char* b, size_t n) {
+  for (; n > 0; --n, ++a, ++b) {
     unsigned char ca = static_cast<unsigned char>(*a);
     unsigned char cb = static_cast<unsigned char>(*b);
     if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + 32);
@@ -135,4 +140,29 @@ bool EqualsNoCase(const char* a, const char* b) {
     if (ca != cb) return false;
     if (ca == 0) return true;
   }
+  return true;
+}
+
+void FormatFileMessage(char* buf, size_t cap, const char* fmt,
+                       const char* name) {
+  // Room for the name: the buffer less the text around "%s" and the zero.
+  size_t fixed = std::strlen(fmt) - 2;
+  size_t room = cap - 1 > fixed ? cap - 1 - fixed : 0;
+  size_t len = std::strlen(name);
+  if (len <= room) {
+    FormatText(buf, cap, fmt, name);
+    return;
+  }
+  // Keep the end of the name, which tells one file from another, behind
+  // "...", and never start inside a character.
+  char shortName[MAXPATH];
+  size_t keep = room > 3 ? room - 3 : 0;
+  if (keep > sizeof shortName - 4) keep = sizeof shortName - 4;
+  const char* tail = name + len - keep;
+  while (keep > 0 && (static_cast<unsigned char>(*tail) & 0xC0) == 0x80) {
+    ++tail;
+    --keep;
+  }
+  FormatText(shortName, sizeof shortName, "...%s", tail);
+  FormatText(buf, cap, fmt, shortName);
 }

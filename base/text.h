@@ -1,5 +1,6 @@
-// Small text primitives shared by the whole core: the one bounded copy, the
-// bounded formatter, 32-bit decimal conversion and UTF-8 character counting.
+// Small text primitives shared by every layer: the one bounded copy, the
+// bounded formatter, 32-bit decimal conversion, UTF-8 character counting and
+// the one case-insensitive comparison.
 #pragma once
 
 #include <cstddef>
@@ -39,5 +40,12 @@ size_t Utf8CutBytes(const char* s, size_t len, size_t maxBytes);
 // Appends the UTF-8 form of code point cp to dst; returns bytes written (1..4).
 size_t Utf8Encode(uint32_t cp, char* dst);
 
-// Case-insensitive comparison of ASCII letters, as the C locale does it.
+// Case-insensitive comparison of ASCII letters, as the C locale does it:
+// the whole texts, or at most their first n bytes.
 bool EqualsNoCase(const char* a, const char* b);
+bool EqualsNoCaseN(const char* a, const char* b, size_t n);
+
+// Builds a message from fmt (one "%s") and a file name into a buffer of
+// cap bytes; a name that does not fit is shortened visibly with "...".
+void FormatFileMessage(char* buf, size_t cap, const char* fmt,
+                       const char* name);

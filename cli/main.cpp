@@ -13,27 +13,15 @@
 #include <cstring>
 #include <string>
 
+#include "base/limits.h"
+#include "base/text.h"
 #include "engine/convert.h"
-#include "engine/text.h"
-#include "platform/ui.h"
+#include "engine/messages.h"
+#include "platform/files.h"
+#include "settings/options.h"
+#include "settings/run_settings.h"
 #include "settings/settings.h"
 #include "settings/store.h"
-
-static bool g_force = false;
-
-static int CliMessageBox(HWND, const char* text, const char* caption,
-                         unsigned style) {
-  std::fprintf(stderr, "mirtun-convert: %s: %s\n", caption, text);
-  if ((style & 0x0F) != MB_YESNO) return IDOK;
-  if (g_force) return IDYES;
-  std::fprintf(stderr, "mirtun-convert: mit --force wird sie überschrieben.\n");
-  return IDNO;
-}
-
-static HCURSOR CliCursor(HCURSOR c) { return c; }
-static void CliSleep(unsigned) {}
-
-static const UiHooks kCliHooks = {CliMessageBox, CliCursor, CliSleep};
 
 static void Usage(FILE* f) {
   std::fputs(
@@ -102,51 +90,58 @@ static const struct option kOptions[] = {
     {"version", no_argument, nullptr, OPT_VERSION},
     {nullptr, 0, nullptr, 0}};
 
-// Makes a relative source absolute against the working directory.
-static bool AbsolutePath(const char* path, std::string* out) {
-  if (path[0] == '/') {
-    *out = path;
-    return true;
-  }
-  char* cwd = getcwd(nullptr, 0);
-  if (!cwd) return false;
-  *out = cwd;
-  std::free(cwd);
-  if (out->empty() || out->back() != '/') *out += '/';
-  *out += path;
-  return true;
+// What the command line asks for, before any of it is applied.
+struct CliArgs {
+  bool defaults = false;
+  bool force = false;
+  const char* source = nullptr;
+  const char* target = "-";
+};
+
+static int UsageError(const char* what) {
+  std::fprintf(stderr, "mirtun-convert: %s\n", what);
+  std::fputs("Mehr mit: mirtun-convert --help\n", stderr);
+  return 2;
 }
 
-int main(int argc, char** argv) {
-  // Options are applied after the settings are loaded, so look for
-  // --defaults, --help and --version first.
-  bool defaults = false;
+// First pass over the options: --help and --version answer at once, an
+// unknown option is a usage error, and --defaults, --force and the file
+// arguments are noted. Returns -1 to go on, else the exit status.
+static int ReadArgs(int argc, char** argv, CliArgs* args) {
   opterr = 0;
   int c;
   while ((c = getopt_long(argc, argv, "+fh", kOptions, nullptr)) != -1) {
-    if (c == OPT_DEFAULTS) defaults = true;
-    if (c == 'h') {
-      Usage(stdout);
-      return 0;
-    }
-    if (c == OPT_VERSION) {
-      std::printf("mirtun-convert %s\n", MIRTUN_V);
-      return 0;
-    }
-    if (c == '?' || c == ':') {
-      if (optopt && optopt < 256 && std::isprint(optopt))
-        std::fprintf(stderr, "mirtun-convert: unbekannte Option -%c\n", optopt);
-      else
-        std::fprintf(stderr, "mirtun-convert: unbekannte oder unvollständige Option %s\n",
+    switch (c) {
+      case OPT_DEFAULTS: args->defaults = true; break;
+      case 'f': args->force = true; break;
+      case 'h': Usage(stdout); return 0;
+      case OPT_VERSION: std::printf("mirtun-convert %s\n", MIRTUN_V); return 0;
+      case '?':
+      case ':': {
+        char what[MAXPATH];
+        if (optopt && optopt < 256 && std::isprint(optopt))
+          FormatText(what, sizeof what, "unbekannte Option -%c", optopt);
+        else
+          FormatText(what, sizeof what, "unbekannte oder unvollständige Option %s",
                      argv[optind - 1]);
-      std::fputs("Mehr mit: mirtun-convert --help\n", stderr);
-      return 2;
+        return UsageError(what);
+      }
+      default: break;
     }
   }
+  int rest = argc - optind;
+  if (rest < 1) return UsageError("QUELLE fehlt");
+  if (rest > 2) return UsageError("zu viele Argumente");
+  args->source = argv[optind];
+  if (rest == 2) args->target = argv[optind + 1];
+  return -1;
+}
 
-  if (!defaults) GetRecentData();
-
-  optind = 0;  // rescan, this time applying every option in its order
+// Second pass: every setting option in the order given, over the settings
+// loaded before.
+static void ApplyOptions(int argc, char** argv) {
+  optind = 0;
+  int c;
   while ((c = getopt_long(argc, argv, "+fh", kOptions, nullptr)) != -1) {
     switch (c) {
       case OPT_HTML: g_htmlFlag = 1; break;
@@ -165,45 +160,70 @@ int main(int argc, char** argv) {
       case OPT_EXT: CopyText(g_FileExt, sizeof g_FileExt, optarg); break;
       case OPT_WART: g_ColWArt = WidthFromText(optarg); break;
       case OPT_WTIT: g_ColWTit = WidthFromText(optarg); break;
-      case 'f': g_force = true; break;
       default: break;
     }
   }
-  // The extension table always reflects the final list.
-  for (char*& e : g_ExtList) e = nullptr;
-  g_NumExt = ReadExtensions();
+  BuildExtensionTable();
+}
 
-  int rest = argc - optind;
-  if (rest < 1 || rest > 2) {
-    std::fputs(rest < 1 ? "mirtun-convert: QUELLE fehlt\n"
-                        : "mirtun-convert: zu viele Argumente\n",
-               stderr);
-    std::fputs("Mehr mit: mirtun-convert --help\n", stderr);
-    return 2;
+// Makes a relative source absolute against the working directory.
+static bool AbsolutePath(const char* path, std::string* out) {
+  if (path[0] == '/') {
+    *out = path;
+    return true;
   }
-  const char* source = argv[optind];
-  const char* target = rest == 2 ? argv[optind + 1] : "-";
+  char* cwd = getcwd(nullptr, 0);
+  if (!cwd) return false;
+  *out = cwd;
+  std::free(cwd);
+  if (out->empty() || out->back() != '/') *out += '/';
+  *out += path;
+  return true;
+}
+
+static void Report(ConvertResult r, const char* target) {
+  char msg[MSGSIZE];
+  const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg);
+  if (caption) std::fprintf(stderr, "mirtun-convert: %s: %s\n", caption, msg);
+  if (r == CONVERT_TARGET_EXISTS)
+    std::fprintf(stderr, "mirtun-convert: mit --force wird sie überschrieben.\n");
+}
+
+// Converts into target ("-": standard output). A target that exists but is
+// no regular file (a device such as /dev/null, a pipe) is only written to,
+// never replaced, so there is nothing to ask.
+static ConvertResult Convert(const CliArgs& args) {
+  const RunSettings s = TakeRunSettings();
+  if (std::strcmp(args.target, "-") == 0) return ConvertToStream(s, stdout);
+  bool overwrite = args.force ||
+                   (PathExists(args.target) && !IsRegularFile(args.target));
+  return ConvertToFile(s, args.target, overwrite);
+}
+
+int main(int argc, char** argv) {
+  CliArgs args;
+  int status = ReadArgs(argc, argv, &args);
+  if (status >= 0) return status;
+
+  // Options are applied over the loaded settings.
+  if (!args.defaults) GetRecentData();
+  ApplyOptions(argc, argv);
 
   std::string abs;
-  if (!AbsolutePath(source, &abs) || abs.size() >= MAXPATH) {
+  if (!AbsolutePath(args.source, &abs) || abs.size() >= MAXPATH) {
     std::fprintf(stderr, "mirtun-convert: Der Pfad der Quelldatei ist zu lang: %s\n",
-                 source);
+                 args.source);
     return 1;
   }
-  if (std::strlen(target) >= MAXPATH) {
+  if (std::strlen(args.target) >= MAXPATH) {
     std::fprintf(stderr, "mirtun-convert: Der Pfad der Zieldatei ist zu lang: %s\n",
-                 target);
+                 args.target);
     return 1;
   }
   CopyText(g_opnFName, sizeof g_opnFName, abs.c_str());
-  SetUiHooks(&kCliHooks);
 
-  int ok;
-  if (std::strcmp(target, "-") == 0) {
-    ok = CreateTargetStream(nullptr, stdout, "(Standardausgabe)");
-  } else {
-    CopyText(g_savFName, sizeof g_savFName, target);
-    ok = CreateTargetFile(nullptr);
-  }
-  return ok ? 0 : 1;
+  ConvertResult r = Convert(args);
+  if (r == CONVERT_WRITTEN) return 0;
+  Report(r, std::strcmp(args.target, "-") == 0 ? "(Standardausgabe)" : args.target);
+  return 1;
 }

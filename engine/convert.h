@@ -1,41 +1,32 @@
 // The conversion run: opens the source and the target, writes the HTML
-// frame, hands both streams to the reader chosen by the source's extension.
+// frame and hands the source to the reader its extension names. It takes
+// its settings as a value and returns what happened; telling the user is the
+// business of the front ends (engine/messages.h has the texts).
 #pragma once
 
 #include <cstdio>
 
 #include "engine/textstream.h"
-#include "settings/settings.h"
+#include "settings/run_settings.h"
 
-// A reader: writes every row of the source and the total line.
-typedef void (*READER)(TextStream* inFile, FILE* outFile, const char* sep);
+enum ConvertResult {
+  CONVERT_WRITTEN,        // every byte reached the target
+  CONVERT_NO_SOURCE,      // the source is no regular file that can be read
+  CONVERT_SAME_FILE,      // the target is the source itself
+  CONVERT_TARGET_EXISTS,  // the target exists and overwriting was not allowed
+  CONVERT_CANNOT_OPEN,    // the target cannot be created
+  CONVERT_WRITE_FAILED,   // writing failed; an existing target is unchanged
+};
 
-void OutputLine(TextStream* inFile, FILE* outFile, const char* sep);
-void plsOutputLine(TextStream* inFile, FILE* outFile, const char* sep);
-void xmlOutputLine(TextStream* inFile, FILE* outFile, const char* sep);
+// HTML head, the reader's rows and total line, HTML tail.
+void WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s);
 
-// The reader for a source path: ".pls" and ".xml" (ignoring case) from the
-// last "." of the path to its end, anything else the list reader.
-READER ChooseReader(const char* path);
+// Writes the listing of s.source to the file target. An existing target is
+// replaced only with overwrite; it is replaced in one step, so that it stays
+// as it was when anything fails.
+ConvertResult ConvertToFile(const RunSettings& s, const char* target,
+                            bool overwrite);
 
-// HTML head, reader, HTML tail for the current source g_opnFName.
-void WriteListing(TextStream* inFile, FILE* outFile);
-
-// Writes g_savFName from g_opnFName, talking to the user. 1 when written.
-int CreateTargetFile(HWND hDlg);
-
-// Writes the preview file PrevName silently. 1 when written.
-int CreatePreviewFile(HWND hDlg, const char* PrevName);
-
-// Writes the listing of g_opnFName to an already open stream (standard
-// output), with the source messages of CreateTargetFile. outName names the
-// stream in a write-error message. 1 when everything was written.
-int CreateTargetStream(HWND hDlg, FILE* outFile, const char* outName);
-
-// Wait cursor on (non-zero) or back to the cursor from before (zero).
-void SetMouseBusy(int busy);
-
-// Builds a message from fmt (one "%s") and a file name into a buffer of
-// cap bytes; a name that does not fit is shortened visibly with "...".
-void FormatFileMessage(char* buf, size_t cap, const char* fmt,
-                       const char* name);
+// Writes the listing of s.source to a stream that is already open (standard
+// output), and flushes it.
+ConvertResult ConvertToStream(const RunSettings& s, FILE* outFile);

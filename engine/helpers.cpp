@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "engine/text.h"
-#include "settings/settings.h"
+#include "base/limits.h"
+#include "base/text.h"
 
 char* StrRev(char* str) {
   size_t len = std::strlen(str);
@@ -37,19 +37,15 @@ char* StrRSlash(char* str) {
   return p;
 }
 
-int IsNullOrEmptyString(const char* str) {
-  return (str == nullptr || str[0] == '\0') ? 1 : 0;
-}
-
-void RemoveExt(char* titlestr) {
-  if (g_rmextFlag == 0) return;
+void RemoveExt(char* titlestr, const RunSettings& s) {
+  if (!s.stripExt) return;
   char* dot = std::strrchr(titlestr, '.');
   if (!dot) return;
   const char* ext = dot + 1;
   size_t extLen = std::strlen(ext);
-  for (int32_t k = 0; k < g_NumExt; ++k) {
-    const char* entry = g_ExtList[k];
-    if (entry && std::strlen(entry) == extLen && EqualsNoCase(ext, entry)) {
+  for (int32_t k = 0; k < s.ext.count; ++k) {
+    const char* entry = s.ext.buf + s.ext.at[k];
+    if (std::strlen(entry) == extLen && EqualsNoCase(ext, entry)) {
       *dot = '\0';
       return;
     }

@@ -2,6 +2,8 @@
 // readers' 512-byte buffers, byte by byte, with no character-set handling.
 #pragma once
 
+#include "settings/run_settings.h"
+
 // Reverses str in place. Returns str, or null (text unchanged) when the text
 // is empty or 512 characters or longer.
 char* StrRev(char* str);
@@ -13,9 +15,6 @@ char* StrRStr(char* str, const char* pat);
 // The last backslash of str; only when there is none, the last slash; or null.
 char* StrRSlash(char* str);
 
-// 1 when str is null or empty, else 0.
-int IsNullOrEmptyString(const char* str);
-
-// Drops a known media extension (the text after the last '.') from a title
-// when stripping is on.
-void RemoveExt(char* titlestr);
+// Drops a known media extension (the text after the last '.', any case)
+// from a title when the run strips extensions.
+void RemoveExt(char* titlestr, const RunSettings& s);

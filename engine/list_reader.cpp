@@ -3,17 +3,15 @@
 // or from the path; the time from the media when there is a file.
 #include <cstring>
 
-#include "engine/convert.h"
+#include "base/limits.h"
+#include "base/path.h"
+#include "base/text.h"
 #include "engine/helpers.h"
 #include "engine/list_reader.h"
-#include "engine/output.h"
-#include "engine/text.h"
+#include "engine/readers.h"
 #include "metadata/id3.h"
 #include "metadata/playtime.h"
 #include "platform/files.h"
-
-static const char NOARTIST[] = "(Kein Interpret)";
-static const char NOTITLE[] = "(Kein Titel)";
 
 int FileExists(const char* szPath) { return IsRegularFile(szPath); }
 
@@ -22,20 +20,20 @@ void ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap
     CopyText(out, cap, entry);
     return;
   }
-  const char* slash = std::strrchr(listPath, '/');
-  size_t dirLen = slash ? static_cast<size_t>(slash - listPath) + 1 : 0;
+  size_t dirLen = PathFolderLen(listPath);
   FormatText(out, cap, "%.*s%s", static_cast<int>(dirLen), listPath, entry);
 }
 
 // Names from the components of a path that names no file: the title from
 // the last component, the artist from the folder two levels above it.
-static void NamesFromPath(const char* line, char* title, char* artist) {
+static void NamesFromPath(const char* line, char* title, char* artist,
+                          const RunSettings& s) {
   char work[MAXPATH];
   CopyText(work, sizeof work, line);
   char* sep = StrRSlash(work);
   if (!sep) return;
   CopyText(title, MAXPATH, sep + 1);
-  RemoveExt(title);
+  RemoveExt(title, s);
   *sep = '\0';
   if (!(sep = StrRSlash(work))) return;
   *sep = '\0';
@@ -52,11 +50,12 @@ static int32_t TwoDigits(const char* text, size_t avail) {
 
 // Names and seconds from the name of a file without tags, read as
 // "Artist - Title (m:ss)". Returns the seconds.
-static int32_t NamesFromFileTitle(const char* path, char* title, char* artist) {
+static int32_t NamesFromFileTitle(const char* path, char* title, char* artist,
+                                  const RunSettings& s) {
   char ftitle[MAXPATH];
   if (GetFileTitle(path, ftitle, sizeof ftitle) != 0) return 0;
   int32_t time = GetMP3Length(path) / 1000;
-  RemoveExt(ftitle);
+  RemoveExt(ftitle, s);
   char* dash = StrRStr(ftitle, " - ");
   if (!dash) {
     CopyText(title, MAXPATH, ftitle);
@@ -78,15 +77,12 @@ static int32_t NamesFromFileTitle(const char* path, char* title, char* artist) {
   return min * 60 + sec;
 }
 
-void OutputLine(TextStream* inFile, FILE* outFile, const char* sep) {
+void OutputLine(TextStream* inFile, RowSink* sink) {
+  const RunSettings& s = *sink->s;
   char line[MAXPATH];
   char path[2 * MAXPATH];
   char titlebuf[MAXPATH];
   char artistbuf[MAXPATH];
-  char timefmt[TIMEFMT_SIZE];
-  uint32_t tsum = 0;
-  int32_t i = 0;
-  const Columns cols = ColumnsFromSettings();
 
   while (MyFgets(line, MAXPATH - 1, inFile)) {
     if (line[0] == '\0' || std::strstr(line, "#EXTM3U") || std::strstr(line, "#EXTINF:"))
@@ -103,20 +99,16 @@ void OutputLine(TextStream* inFile, FILE* outFile, const char* sep) {
     } else {
       // A relative entry is relative to the list's folder; names taken from
       // the path still come from the line as the list holds it.
-      ResolveEntry(line, g_opnFName, path, sizeof path);
+      ResolveEntry(line, s.source, path, sizeof path);
       if (!FileExists(path)) {
-        NamesFromPath(line, titlebuf, artistbuf);
+        NamesFromPath(line, titlebuf, artistbuf, s);
       } else if (ReadTags(path, titlebuf, artistbuf, MAXPATH)) {
         time = GetMP3Length(path) / 1000;
       } else {
-        time = NamesFromFileTitle(path, titlebuf, artistbuf);
+        time = NamesFromFileTitle(path, titlebuf, artistbuf, s);
       }
     }
-
-    tsum += static_cast<uint32_t>(time);
-    FormatTime(timefmt, time);
-    WriteFullRow(outFile, sep, cols, artistbuf, titlebuf, timefmt);
-    ++i;
+    AddRow(sink, artistbuf, titlebuf, time);
   }
-  CreateTotalTime(outFile, sep, tsum, i);
+  Finish(sink);
 }

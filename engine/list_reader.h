@@ -1,5 +1,5 @@
 // The companions of the plain-list reader (the reader itself, OutputLine, is
-// declared with the other readers in engine/convert.h).
+// declared with the other readers in engine/readers.h).
 #pragma once
 
 #include <cstddef>

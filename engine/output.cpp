@@ -2,18 +2,17 @@
 
 #include <cstring>
 
-#include "engine/text.h"
-#include "settings/settings.h"
+#include "base/text.h"
 
 // A formatted column can be padded this far at most: stored settings may
 // hold any 32-bit width, and a row of two billion blanks helps nobody.
 static const int64_t kMaxPad = 65536;
 
-Columns ColumnsFromSettings() {
+Columns ColumnsFrom(const RunSettings& s) {
   Columns c;
-  c.artistFirst = g_artfFlag != 0;
-  c.width1 = c.artistFirst ? g_ColWArt : g_ColWTit;
-  c.width2 = c.artistFirst ? g_ColWTit : g_ColWArt;
+  c.artistFirst = s.artistFirst;
+  c.width1 = c.artistFirst ? s.widthArtist : s.widthTitle;
+  c.width2 = c.artistFirst ? s.widthTitle : s.widthArtist;
   return c;
 }
 
@@ -100,20 +99,21 @@ static void PutImportField(FILE* out, const char* text, const char* sep) {
   std::fputc('"', out);
 }
 
-void WriteNamePart(FILE* out, const char* sep, const Columns& cols,
+void WriteNamePart(FILE* out, const RunSettings& s, const Columns& cols,
                    const char* artist, const char* title) {
   const char* first = cols.artistFirst ? artist : title;
   const char* second = cols.artistFirst ? title : artist;
-  if (g_htmlFlag) {
+  if (s.html) {
     std::fputs("<tr><td>", out);
     PutHtml(out, first);
     std::fputs("</td><td>", out);
     PutHtml(out, second);
     std::fputs("</td>", out);
-  } else if (g_tfmtFlag) {
+  } else if (s.tfmt) {
     PutColumn(out, first, cols.width1);
     PutColumn(out, second, cols.width2);
   } else {
+    const char* sep = Separator(s);
     PutImportField(out, first, sep);
     std::fputs(sep, out);
     PutImportField(out, second, sep);
@@ -121,8 +121,8 @@ void WriteNamePart(FILE* out, const char* sep, const Columns& cols,
   }
 }
 
-void WriteTimePart(FILE* out, const char* timefmt) {
-  if (g_htmlFlag) {
+void WriteTimePart(FILE* out, const RunSettings& s, const char* timefmt) {
+  if (s.html) {
     std::fputs("<td>", out);
     PutHtml(out, timefmt);
     std::fputs("</td></tr>\n", out);
@@ -132,25 +132,21 @@ void WriteTimePart(FILE* out, const char* timefmt) {
   }
 }
 
-void WriteFullRow(FILE* out, const char* sep, const Columns& cols,
-                  const char* artist, const char* title, const char* timefmt) {
-  WriteNamePart(out, sep, cols, artist, title);
-  WriteTimePart(out, timefmt);
-}
-
-void CreateTotalTime(FILE* outFile, const char* sep, uint32_t tsum, int32_t i) {
-  if (i == 0 || tsum == 0 || g_totalFlag == 0) return;
+void CreateTotalTime(FILE* outFile, const RunSettings& st, uint32_t tsum,
+                     int32_t i) {
+  if (i == 0 || tsum == 0 || !st.total) return;
   unsigned h = tsum / 3600;
   unsigned m = tsum % 3600 / 60;
   unsigned s = tsum % 60;
-  if (g_htmlFlag) {
+  const char* sep = Separator(st);
+  if (st.html) {
     std::fprintf(outFile,
                  "<tr><td></td><td>Gesamtzeit</td><td>%02u:%02u:%02u</td></tr>\n",
                  h, m, s);
-  } else if (g_tfmtFlag) {
+  } else if (st.tfmt) {
     // The label right-aligned under the two name columns.
     static const char label[] = "Gesamtzeit: ";
-    int64_t w = static_cast<int64_t>(g_ColWArt) + g_ColWTit;
+    int64_t w = static_cast<int64_t>(st.widthArtist) + st.widthTitle;
     int64_t width = w < 0 ? -w : w;
     if (width > kMaxPad) width = kMaxPad;
     int64_t pad = width - static_cast<int64_t>(sizeof label - 1);
@@ -158,7 +154,7 @@ void CreateTotalTime(FILE* outFile, const char* sep, uint32_t tsum, int32_t i) {
     std::fputs(label, outFile);
     if (w < 0) PutBlanks(outFile, pad);
     std::fprintf(outFile, "%02u:%02u:%02u", h, m, s);
-  } else if (g_formlFlag) {
+  } else if (st.formula) {
     std::fprintf(outFile, "%sGesamtzeit%s=SUMME(C1:C%d)", sep, sep, i);
   } else {
     std::fprintf(outFile, "%sGesamtzeit%s%02u:%02u:%02u", sep, sep, h, m, s);

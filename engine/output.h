@@ -5,14 +5,16 @@
 #include <cstdint>
 #include <cstdio>
 
-// Column order and widths, fixed once at the start of a reader's run.
+#include "settings/run_settings.h"
+
+// Column order and widths of a run.
 struct Columns {
   bool artistFirst;
   int32_t width1;  // width of the first column
   int32_t width2;  // width of the second column
 };
 
-Columns ColumnsFromSettings();
+Columns ColumnsFrom(const RunSettings& s);
 
 // Size of a time text buffer.
 constexpr int TIMEFMT_SIZE = 16;
@@ -20,19 +22,17 @@ constexpr int TIMEFMT_SIZE = 16;
 // "%02d:%02d:%02d" of hours, minutes, seconds of a time in seconds.
 void FormatTime(char* timefmt, int32_t seconds);
 
-// A full row: artist, title and time text in the active output style.
-void WriteFullRow(FILE* out, const char* sep, const Columns& cols,
-                  const char* artist, const char* title, const char* timefmt);
-
-// The name part of a split row.
-void WriteNamePart(FILE* out, const char* sep, const Columns& cols,
+// The name part of a row (both name cells) in the run's output style.
+void WriteNamePart(FILE* out, const RunSettings& s, const Columns& cols,
                    const char* artist, const char* title);
 
-// The time part of a split row.
-void WriteTimePart(FILE* out, const char* timefmt);
+// The time part of a row: the time cell and the end of the row.
+void WriteTimePart(FILE* out, const RunSettings& s, const char* timefmt);
 
-// The closing total line; nothing when i or tsum is 0 or the flag is off.
-void CreateTotalTime(FILE* outFile, const char* sep, uint32_t tsum, int32_t i);
+// The closing total line; nothing when i or tsum is 0 or the total line is
+// off.
+void CreateTotalTime(FILE* outFile, const RunSettings& s, uint32_t tsum,
+                     int32_t i);
 
 // Writes text with & < > " escaped for an HTML document.
 void PutHtml(FILE* out, const char* text);

@@ -4,19 +4,13 @@
 // as it reads.
 #include <cstring>
 
-#include "engine/convert.h"
+#include "base/limits.h"
+#include "base/text.h"
 #include "engine/helpers.h"
-#include "engine/output.h"
-#include "engine/text.h"
+#include "engine/readers.h"
 
-static const char NOARTIST[] = "(Kein Interpret)";
-
-void plsOutputLine(TextStream* inFile, FILE* outFile, const char* sep) {
+void plsOutputLine(TextStream* inFile, RowSink* sink) {
   char line[MAXPATH];
-  char timefmt[TIMEFMT_SIZE];
-  uint32_t tsum = 0;
-  int32_t i = 0;
-  const Columns cols = ColumnsFromSettings();
 
   size_t len;
   while (TsGets(line, MAXPATH - 1, inFile, &len)) {
@@ -45,20 +39,15 @@ void plsOutputLine(TextStream* inFile, FILE* outFile, const char* sep) {
         artist = value;
         title = found + titadd;
       }
-      RemoveExt(title);
-      WriteNamePart(outFile, sep, cols, artist, title);
+      RemoveExt(title, *sink->s);
+      AddNamePart(sink, artist, title);
     } else if (std::strstr(line, "Length")) {
-      timefmt[0] = '\0';
+      // No value, a negative or a zero length: an empty time cell.
+      int32_t time = kNoTime;
       char* eq = std::strchr(line, '=');
-      if (eq) {
-        int32_t time = Atoi32(eq + 1);
-        if (time < 0) time = 0;
-        if (time != 0) FormatTime(timefmt, time);
-        tsum += static_cast<uint32_t>(time);
-      }
-      WriteTimePart(outFile, timefmt);
-      ++i;
+      if (eq && Atoi32(eq + 1) > 0) time = Atoi32(eq + 1);
+      AddTimePart(sink, time);
     }
   }
-  CreateTotalTime(outFile, sep, tsum, i);
+  Finish(sink);
 }

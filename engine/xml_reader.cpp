@@ -13,14 +13,14 @@
 // as its line pieces allow.
 #include <cstring>
 
-#include "engine/convert.h"
-#include "engine/output.h"
-#include "engine/text.h"
+#include "base/limits.h"
+#include "base/text.h"
+#include "engine/readers.h"
 
 static const char KEY[] = "<key>";
-static const char NAMEKEY[] = "<key>Name</key><string>";           // 23
-static const char ARTISTKEY[] = "<key>Artist</key><string>";       // 25
-static const char TIMEKEY[] = "<key>Total Time</key><integer>";    // 30
+static const char NAMEKEY[] = "<key>Name</key><string>";
+static const char ARTISTKEY[] = "<key>Artist</key><string>";
+static const char TIMEKEY[] = "<key>Total Time</key><integer>";
 
 // Decodes the character references of a value in place, in one pass:
 // the five named ones and &#NNN; / &#xHH; numeric ones. A reference to 0,
@@ -79,13 +79,9 @@ static char* CutValue(char* value) {
 
 namespace {
 struct XmlRun {
-  FILE* out;
-  const char* sep;
-  Columns cols;
+  RowSink* sink;
   char title[MAXPATH];
   char artist[MAXPATH];
-  uint32_t tsum;
-  int32_t i;
   int depth;        // open dicts
   bool held;        // a row waits for the end of its dict
   int32_t heldTime;
@@ -93,12 +89,7 @@ struct XmlRun {
 }  // namespace
 
 static void WriteRow(XmlRun* x, int32_t time) {
-  char timefmt[TIMEFMT_SIZE];
-  WriteNamePart(x->out, x->sep, x->cols, x->artist, x->title);
-  x->tsum += static_cast<uint32_t>(time);
-  FormatTime(timefmt, time);
-  WriteTimePart(x->out, timefmt);
-  ++x->i;
+  AddRow(x->sink, x->artist, x->title, time);
 }
 
 static void FlushHeld(XmlRun* x) {
@@ -139,11 +130,14 @@ static void ScanLine(char* line, LineMarks* m) {
   // the character that tells the texts apart comes before each comparison.
   for (char* p = line; (p = std::strchr(p, '<')) != nullptr; ++p) {
     if (p[1] == 'k') {
-      if (std::strncmp(p, KEY, 5) != 0) continue;
-      char c = p[5];
-      if (c == 'N' && !m->name && std::strncmp(p, NAMEKEY, 23) == 0) m->name = p;
-      else if (c == 'A' && !m->artist && std::strncmp(p, ARTISTKEY, 25) == 0) m->artist = p;
-      else if (c == 'T' && !m->time && std::strncmp(p, TIMEKEY, 30) == 0) m->time = p;
+      if (std::strncmp(p, KEY, sizeof KEY - 1) != 0) continue;
+      char c = p[sizeof KEY - 1];
+      if (c == 'N' && !m->name && std::strncmp(p, NAMEKEY, sizeof NAMEKEY - 1) == 0)
+        m->name = p;
+      else if (c == 'A' && !m->artist && std::strncmp(p, ARTISTKEY, sizeof ARTISTKEY - 1) == 0)
+        m->artist = p;
+      else if (c == 'T' && !m->time && std::strncmp(p, TIMEKEY, sizeof TIMEKEY - 1) == 0)
+        m->time = p;
     } else if (p[1] == 'd') {
       if (!m->open && std::strncmp(p, "<dict>", 6) == 0) m->open = p;
     } else if (p[1] == '/' && p[2] == 'd') {
@@ -156,13 +150,13 @@ static void ScanLine(char* line, LineMarks* m) {
 // order, that the line holds.
 static void HandleKeys(XmlRun* x, const LineMarks& m) {
   if (m.name) {
-    CopyText(x->title, sizeof x->title, CutValue(m.name + 23));
+    CopyText(x->title, sizeof x->title, CutValue(m.name + (sizeof NAMEKEY - 1)));
     DecodeEntities(x->title);
   } else if (m.artist) {
-    CopyText(x->artist, sizeof x->artist, CutValue(m.artist + 25));
+    CopyText(x->artist, sizeof x->artist, CutValue(m.artist + (sizeof ARTISTKEY - 1)));
     DecodeEntities(x->artist);
   } else if (m.time) {
-    int32_t seconds = Atoi32(CutValue(m.time + 30)) / 1000;
+    int32_t seconds = Atoi32(CutValue(m.time + (sizeof TIMEKEY - 1))) / 1000;
     if (x->depth > 0) {
       FlushHeld(x);
       x->held = true;
@@ -173,15 +167,11 @@ static void HandleKeys(XmlRun* x, const LineMarks& m) {
   }
 }
 
-void xmlOutputLine(TextStream* inFile, FILE* outFile, const char* sep) {
+void xmlOutputLine(TextStream* inFile, RowSink* sink) {
   XmlRun x;
-  x.out = outFile;
-  x.sep = sep;
-  x.cols = ColumnsFromSettings();
+  x.sink = sink;
   std::memset(x.title, 0, sizeof x.title);
   std::memset(x.artist, 0, sizeof x.artist);
-  x.tsum = 0;
-  x.i = 0;
   x.depth = 0;
   x.held = false;
   x.heldTime = 0;
@@ -201,5 +191,5 @@ void xmlOutputLine(TextStream* inFile, FILE* outFile, const char* sep) {
     if (m.close && !closeFirst) CloseDict(&x);
   }
   FlushHeld(&x);
-  CreateTotalTime(outFile, sep, x.tsum, x.i);
+  Finish(sink);
 }

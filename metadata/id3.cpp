@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "engine/text.h"
+#include "base/text.h"
 #include "platform/files.h"
 
 // The window is large enough for the frame headers of an ordinary tag; a
@@ -88,13 +88,21 @@ int32_t CalcSyncSafeInt(const unsigned char* size) {
          (static_cast<int32_t>(size[2]) << 7) + size[3];
 }
 
-int32_t IsID3V2(const V2HEADER* v2hd) {
+int32_t IsID3V2Header(const V2HEADER* v2hd) {
   if (std::memcmp(v2hd->id3, "ID3", 3) != 0) return 0;
-  if (v2hd->version[0] != 3 && v2hd->version[0] != 4) return 0;
-  if (v2hd->version[1] == 0xFF) return 0;
+  if (v2hd->version[0] == 0xFF || v2hd->version[1] == 0xFF) return 0;
   for (unsigned char b : v2hd->size)
     if (b >= 0x80) return 0;
   return 1;
+}
+
+int64_t ID3V2TagBytes(const V2HEADER* v2hd) {
+  int64_t n = 10 + static_cast<int64_t>(CalcSyncSafeInt(v2hd->size));
+  return (v2hd->flags & 0x10) ? n + 10 : n;
+}
+
+int32_t IsID3V2(const V2HEADER* v2hd) {
+  return IsID3V2Header(v2hd) && (v2hd->version[0] == 3 || v2hd->version[0] == 4);
 }
 
 // ---- Text encodings: each one converted to UTF-8 in one place ----

@@ -62,6 +62,14 @@ int32_t ReadTagsV1(const char* mp3File, char* title, char* artist,
 int32_t ReadTagsV2(const char* mp3File, char* title, char* artist,
                    size_t strsize);
 
+// 1 when v2hd is an ID3v2 tag header of any version: "ID3", neither version
+// byte 0xFF, a sync-safe size. What the tag takes up at the start of a
+// file, whether or not its frames can be read.
+int32_t IsID3V2Header(const V2HEADER* v2hd);
+
+// Bytes the tag of a header IsID3V2Header takes: header, body, footer.
+int64_t ID3V2TagBytes(const V2HEADER* v2hd);
+
 // 1 when v2hd is a tag header of major version 3 or 4 this reader reads.
 int32_t IsID3V2(const V2HEADER* v2hd);
 

@@ -6,11 +6,10 @@
 #include <cstring>
 #include <memory>
 
-#include "engine/text.h"
-#include "platform/files.h"
-#include "metadata/id3.h"
-
+#include "base/text.h"
 #include "metadata/ffmpeg_lib.h"
+#include "metadata/id3.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -118,13 +117,7 @@ const AVInputFormat* FormatByExtension(const char* path) {
 int64_t LeadingTagSize(const MediaFile& m) {
   V2HEADER hd;
   if (pread(m.fd, &hd, sizeof hd, 0) != static_cast<ssize_t>(sizeof hd)) return 0;
-  if (std::memcmp(hd.id3, "ID3", 3) != 0 || hd.version[0] == 0xFF ||
-      hd.version[1] == 0xFF)
-    return 0;
-  for (unsigned char b : hd.size)
-    if (b >= 0x80) return 0;
-  int64_t n = 10 + static_cast<int64_t>(CalcSyncSafeInt(hd.size));
-  return (hd.flags & 0x10) ? n + 10 : n;
+  return IsID3V2Header(&hd) ? ID3V2TagBytes(&hd) : 0;
 }
 
 // Opens a demuxer on m from its start; fmt null probes the format.

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/path.h"
+
 int IsRegularFile(const char* path) {
   struct stat st;
   return stat(path, &st) == 0 && S_ISREG(st.st_mode) ? 1 : 0;
@@ -41,11 +43,6 @@ int IsSameFile(FILE* f, const char* path) {
   struct stat a, b;
   if (fstat(fileno(f), &a) != 0 || stat(path, &b) != 0) return 0;
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino ? 1 : 0;
-}
-
-const char* PathFileName(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  return slash ? slash + 1 : path;
 }
 
 int GetFileTitle(const char* path, char* title, size_t cap) {
@@ -90,14 +87,10 @@ int OpenTargetFile(TargetFile* t, const char* path) {
     std::free(real);
   }
 
-  std::string dir = ".";
-  std::string name = t->path;
-  size_t slash = t->path.rfind('/');
-  if (slash != std::string::npos) {
-    dir = slash == 0 ? "/" : t->path.substr(0, slash);
-    name = t->path.substr(slash + 1);
-  }
-  std::string tmp = (dir == "/" ? "" : dir) + "/." + name + ".XXXXXX";
+  // The temporary file sits beside the target: ".name.XXXXXX".
+  size_t folder = PathFolderLen(t->path.c_str());
+  std::string tmp = t->path.substr(0, folder) + "." +
+                    t->path.substr(folder) + ".XXXXXX";
   int fd = mkstemp(&tmp[0]);
   if (fd < 0) return 0;
   mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();

@@ -25,9 +25,6 @@ int OpenRegularFile(const char* path, int64_t* size);
 // cannot be had. Returns its length.
 size_t ExecutablePath(char* path, size_t cap);
 
-// The file name after the last "/" of path, or all of path.
-const char* PathFileName(const char* path);
-
 // The name under which a file is shown: its name without the folders, with
 // its extension; for a symbolic link the link's own name. Writes it into
 // title (cap bytes) and returns 0; returns 1, title unchanged, when path

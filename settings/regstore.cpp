@@ -1,7 +1,6 @@
 #include "settings/regstore.h"
 
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,7 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/text.h"
+#include "base/handles.h"
+#include "base/path.h"
+#include "base/text.h"
 #include "platform/files.h"
 
 namespace {
@@ -75,10 +76,10 @@ static bool MakeParentFolders(const std::string& path) {
     std::string dir = path.substr(0, slash);
     if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
   }
-  size_t last = path.rfind('/');
+  size_t folder = PathFolderLen(path.c_str());
   struct stat st;
-  return last != std::string::npos &&
-         stat(path.substr(0, last).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return folder > 0 && stat(path.substr(0, folder).c_str(), &st) == 0 &&
+         S_ISDIR(st.st_mode);
 }
 
 // ---- reading ----
@@ -143,7 +144,7 @@ static bool ParseHexBytes(const std::string& s, size_t i, std::string* out) {
 }
 
 static bool StartsWithNoCase(const std::string& s, size_t i, const char* word) {
-  return strncasecmp(s.c_str() + i, word, std::strlen(word)) == 0;
+  return EqualsNoCaseN(s.c_str() + i, word, std::strlen(word));
 }
 
 // The data after "=": "text", dword:n, hex:bytes or hex(type):bytes.
@@ -265,14 +266,10 @@ static void ParseStore(const std::string& text, std::vector<RegSection>* section
   }
 }
 
-struct FileCloser {
-  void operator()(FILE* f) const { std::fclose(f); }
-};
-
 // Reads what can be read of the store; a missing or unreadable file gives
 // no sections. Returns false when there is no file at all.
 static bool LoadStore(const std::string& path, std::vector<RegSection>* sections) {
-  std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+  FilePtr f(std::fopen(path.c_str(), "rb"));
   if (!f) return errno != ENOENT;
   std::string text;
   char buf[8192];
@@ -363,7 +360,8 @@ static bool WriteStore(const std::string& path, const std::vector<RegSection>& s
   if (std::fwrite(text.data(), 1, text.size(), t.file) != text.size()) return false;
   if (!CommitTargetFile(&t)) return false;
   // Make the rename itself lasting.
-  int dir = open(path.substr(0, path.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY);
+  int dir = open(path.substr(0, PathFolderLen(path.c_str())).c_str(),
+                 O_RDONLY | O_DIRECTORY);
   if (dir >= 0) {
     fsync(dir);
     close(dir);

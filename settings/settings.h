@@ -1,11 +1,13 @@
-// The settings record: every piece of state that outlives a single call.
-// Program-wide variables, statically allocated, read and written by name.
+// The settings record: what is stored and what is a setting. Program-wide
+// variables, statically allocated, read and written by name. A conversion
+// does not read them itself: it gets a RunSettings snapshot taken at its
+// start (settings/run_settings.h).
 #pragma once
 
 #include <cstdint>
 
-constexpr int MAXPATH = 512;  // bytes of every path, line and name buffer
-constexpr int MAXNEXT = 100;  // entries of the extension table
+#include "base/limits.h"
+
 constexpr int MAXDATA = 4;    // bytes of a stored number
 
 // Bits of the stored flags word.
@@ -23,10 +25,6 @@ constexpr uint32_t BITDUR1ST = 128;
 // The default extension list (44 entries).
 extern const char DEFAULT_FILE_EXT[];
 
-// Window handles are opaque to the core.
-typedef void* HWND;
-typedef void* HINSTANCE;
-
 // Text fields; each always holds a zero-terminated text.
 extern char g_opnFName[MAXPATH];  // source playlist
 extern char g_savFName[MAXPATH];  // target file
@@ -34,8 +32,6 @@ extern char g_oInitDir[MAXPATH];  // folder of the last chosen source, with trai
 extern char g_sInitDir[MAXPATH];  // folder of the last chosen target, with trailing "/"
 extern char g_FileExt[MAXPATH];   // extension list, comma separated
 extern char g_FExtBuf[MAXPATH];   // working copy of g_FileExt, cut into entries
-extern char g_AppPath[MAXPATH];   // the program's own executable
-extern char g_PrevFile[MAXPATH + 16];  // the preview file
 
 // Column widths in characters; stored values may hold any 32-bit number.
 extern int32_t g_ColWTit;
@@ -51,12 +47,6 @@ extern int32_t g_tfmtFlag;
 extern int32_t g_artfFlag;
 extern int32_t g_durfFlag;
 
-// Handles of the program and its dialogs (null when not there).
-extern HINSTANCE g_hinst;
-extern HWND g_hMainDlg;
-extern HWND g_hOptDlg;
-extern HWND g_hInfoDlg;
-
 // The extension table: entries 0..g_NumExt-1 point into g_FExtBuf.
 extern char* g_ExtList[MAXNEXT];
 extern int32_t g_NumExt;
@@ -65,10 +55,10 @@ extern int32_t g_NumExt;
 // (1..MAXNEXT). The caller stores the count in g_NumExt.
 int32_t ReadExtensions();
 
+// Rebuilds the extension table from g_FileExt: every entry cleared, the
+// list split again, g_NumExt set. Whoever changes g_FileExt calls this.
+void BuildExtensionTable();
+
 // Puts every field of the record back to its start value, as at process
 // start (extension table cleared, g_NumExt 0).
 void ResetSettings();
-
-// A column width typed as text, as the options dialog takes it: the first
-// 7 characters, their decimal value, kept within 10..250.
-int32_t WidthFromText(const char* text);

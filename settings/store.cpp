@@ -1,6 +1,6 @@
 #include "settings/store.h"
 
-#include "engine/text.h"
+#include "base/text.h"
 #include "settings/regstore.h"
 #include "settings/settings.h"
 

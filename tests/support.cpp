@@ -35,30 +35,3 @@ bool Exists(const std::string& path) {
   struct stat st;
   return lstat(path.c_str(), &st) == 0;
 }
-
-static MessageLog* g_log;
-static HCURSOR g_cursor;
-
-static int RecordBox(HWND, const char* text, const char* caption, unsigned style) {
-  g_log->entries.push_back({text, caption, style});
-  return (style & 0x0F) == MB_YESNO ? g_log->answer : IDOK;
-}
-
-static HCURSOR RecordCursor(HCURSOR c) {
-  g_log->busy += c == IDC_WAIT ? 1 : -1;
-  HCURSOR old = g_cursor;
-  g_cursor = c;
-  return old;
-}
-
-static void NoPause(unsigned) {}
-
-static const UiHooks kRecording = {RecordBox, RecordCursor, NoPause};
-
-RecordingUi::RecordingUi(MessageLog* log) {
-  g_log = log;
-  g_cursor = nullptr;
-  previous = SetUiHooks(&kRecording);
-}
-
-RecordingUi::~RecordingUi() { SetUiHooks(previous); }

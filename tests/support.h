@@ -1,5 +1,5 @@
-// Helpers shared by the test suites: settings reset, in-memory streams,
-// temporary folders and a recording stand-in for the message boxes.
+// Helpers shared by the test suites: settings reset, in-memory streams and
+// temporary folders.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,19 +8,22 @@
 #include <string>
 #include <vector>
 
-#include "engine/convert.h"
-#include "platform/ui.h"
+#include "engine/readers.h"
+#include "settings/run_settings.h"
 #include "settings/settings.h"
 
 // Start values and a freshly built extension table.
 inline void FreshSettings() {
   ResetSettings();
-  g_NumExt = ReadExtensions();
+  BuildExtensionTable();
 }
 
-// Runs a reader over input (bytes) and returns what it wrote.
+// Runs a reader over input (bytes) with the settings as they are, the
+// separator sep ("," or a tab), and returns what it wrote.
 inline std::string RunReader(READER reader, const std::string& input,
                              const char* sep = ",", size_t block = 1 << 20) {
+  g_kommaFlag = sep[0] == ',';
+  const RunSettings s = TakeRunSettings();
   std::string in = input;
   FILE* src = in.empty() ? std::fopen("/dev/null", "rb")
                          : fmemopen(&in[0], in.size(), "rb");
@@ -29,7 +32,9 @@ inline std::string RunReader(READER reader, const std::string& input,
   FILE* out = open_memstream(&buf, &len);
   TextStream ts;
   TsInit(&ts, src, block);
-  reader(&ts, out, sep);
+  RowSink sink;
+  SinkInit(&sink, out, &s);
+  reader(&ts, &sink);
   std::fclose(out);
   std::fclose(src);
   std::string result(buf, len);
@@ -49,21 +54,3 @@ struct TempDir {
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
-
-// Records every message box and answers questions with `answer`.
-struct MessageLog {
-  struct Entry {
-    std::string text, caption;
-    unsigned style;
-  };
-  std::vector<Entry> entries;
-  int answer = IDYES;
-  int busy = 0;  // wait cursor switched on minus switched off
-};
-
-// Installs a recording UI for the lifetime of the object.
-struct RecordingUi {
-  explicit RecordingUi(MessageLog* log);
-  ~RecordingUi();
-  const UiHooks* previous;
-};

@@ -55,6 +55,10 @@ TEST_F(CliTest, WritesEveryStyleToStandardOutput) {
       {{"--width-artist", "5", "--width-title", "12abc", "a.pls"},
        "Die \xC3\x84rzte Westerland  00:03:35\nRush      Tom Sawyer, 00:05:00\n" + std::string(10, ' ') +
            "Gesamtzeit: 00:08:35"},
+      // Only the first 7 characters of a width count: "0000001" is 1, so 10.
+      {{"--width-title", "00000012", "--no-total", "--keep-ext", "a.pls"},
+       "Die \xC3\x84rzte                     Westerlan 00:03:35\n"
+       "Rush                          Tom Sawye 00:05:00\n"},
   };
   for (const auto& c : cases) {
     CliResult r = Run(c.args);
@@ -79,7 +83,18 @@ TEST_F(CliTest, TargetFileAndOverwrite) {
   EXPECT_EQ(ReadFile(dir.File("out.csv")), "keep me");
   r = Run({"-f", "a.pls", "out.csv"});
   EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");  // --force asks nothing and says nothing
   EXPECT_NE(ReadFile(dir.File("out.csv")), "keep me");
+  // A device is written to, not replaced: there is nothing to ask.
+  r = Run({"--import", "a.pls", "/dev/null"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  // Standard output as a pipe, named as a file.
+  std::string cmd = "cd " + Quote(dir.path) + " && " + Quote(MIRTUN_CONVERT_EXE) +
+                    " --defaults --import a.pls /dev/stdout 2>err | cat >piped";
+  EXPECT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(ReadFile(dir.File("piped")).substr(0, 4), "Die ");
+  EXPECT_EQ(ReadFile(dir.File("err")), "");
   r = Run({"--force", "a.pls", "a.pls"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Quelldatei und Zieldatei sind dieselbe Datei!"), std::string::npos);

@@ -8,20 +8,32 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/text.h"
+#include "base/text.h"
+#include "engine/convert.h"
+#include "engine/messages.h"
 #include "support.h"
 
 namespace {
 struct ConvertTest : ::testing::Test {
-  MessageLog log;
-  RecordingUi ui{&log};
   TempDir dir;
   void SetUp() override { FreshSettings(); }
   void Source(const std::string& name, const std::string& bytes) {
     WriteFile(dir.File(name), bytes);
     CopyText(g_opnFName, sizeof g_opnFName, dir.File(name).c_str());
   }
-  void Target(const std::string& path) { CopyText(g_savFName, sizeof g_savFName, path.c_str()); }
+  ConvertResult Convert(const std::string& target, bool overwrite = false) {
+    return ConvertToFile(TakeRunSettings(), target.c_str(), overwrite);
+  }
+  // Names in the folder other than "." and "..".
+  int Entries() {
+    int n = 0;
+    if (DIR* d = opendir(dir.path.c_str())) {
+      while (dirent* e = readdir(d))
+        n += std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0;
+      closedir(d);
+    }
+    return n;
+  }
 };
 
 const char kPls[] = "[playlist]\nTitle1=Band - Song\nLength1=215\n";
@@ -37,26 +49,16 @@ TEST(ChooseReader, ByTheTextAfterTheLastDot) {
   for (const auto& c : cases) EXPECT_EQ(ChooseReader(c.path), c.reader) << c.path;
 }
 
-TEST_F(ConvertTest, WritesTheTargetAndRemembersItsFolder) {
+TEST_F(ConvertTest, WritesTheTarget) {
   Source("a.pls", kPls);
-  Target(dir.File("out.txt"));
-  ASSERT_EQ(CreateTargetFile(nullptr), 1);
-  EXPECT_TRUE(log.entries.empty());
-  EXPECT_EQ(log.busy, 0);  // the wait cursor went on and off again
+  ASSERT_EQ(Convert(dir.File("out.txt")), CONVERT_WRITTEN);
   EXPECT_EQ(ReadFile(dir.File("out.txt")).substr(0, 30), "Band                          ");
-  EXPECT_EQ(std::string(g_sInitDir), dir.path + "/");
-  // A folder already remembered is kept.
-  mkdir(dir.File("sub").c_str(), 0755);
-  Target(dir.File("sub/x.txt"));
-  ASSERT_EQ(CreateTargetFile(nullptr), 1);
-  EXPECT_EQ(std::string(g_sInitDir), dir.path + "/");
 }
 
 TEST_F(ConvertTest, HtmlFrameAroundEmptyAndFullSources) {
   g_htmlFlag = 1;
   Source("e.m3u", "");
-  Target(dir.File("e.htm"));
-  ASSERT_EQ(CreateTargetFile(nullptr), 1);
+  ASSERT_EQ(Convert(dir.File("e.htm")), CONVERT_WRITTEN);
   std::string path = dir.File("e.m3u");
   EXPECT_EQ(ReadFile(dir.File("e.htm")),
             "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"><html>\n"
@@ -65,8 +67,7 @@ TEST_F(ConvertTest, HtmlFrameAroundEmptyAndFullSources) {
             "\"></table>\n</body>\n</html>\n");
   // The source path is escaped in the head.
   Source("a&<b>\".pls", kPls);
-  Target(dir.File("a.htm"));
-  ASSERT_EQ(CreateTargetFile(nullptr), 1);
+  ASSERT_EQ(Convert(dir.File("a.htm")), CONVERT_WRITTEN);
   std::string out = ReadFile(dir.File("a.htm"));
   EXPECT_NE(out.find("<title>Playlist " + dir.path + "/a&amp;&lt;b&gt;&quot;.pls</title>"), std::string::npos);
   EXPECT_NE(out.find("summary=\"Playlist " + dir.path + "/a&amp;&lt;b&gt;&quot;.pls\"><tr><td>Band </td>"),
@@ -74,74 +75,58 @@ TEST_F(ConvertTest, HtmlFrameAroundEmptyAndFullSources) {
   // Text styles of an empty source give an empty file.
   g_htmlFlag = 0;
   Source("e.m3u", "");
-  Target(dir.File("e.txt"));
-  ASSERT_EQ(CreateTargetFile(nullptr), 1);
+  ASSERT_EQ(Convert(dir.File("e.txt")), CONVERT_WRITTEN);
   EXPECT_EQ(ReadFile(dir.File("e.txt")), "");
 }
 
-TEST_F(ConvertTest, MissingSourceOrDirectoryIsReported) {
-  for (std::string src : {dir.File("nix.m3u"), dir.path}) {
-    log.entries.clear();
-    CopyText(g_opnFName, sizeof g_opnFName, src.c_str());
-    Target(dir.File("out.txt"));
-    EXPECT_EQ(CreateTargetFile(nullptr), 0);
-    ASSERT_EQ(log.entries.size(), 1u);
-    EXPECT_EQ(log.entries[0].text,
-              "Die Quelldatei " + std::string(src == dir.path ? src.substr(src.rfind('/') + 1) : "nix.m3u") +
-                  " wurde nicht gefunden!");
-    EXPECT_EQ(log.entries[0].caption, "Quelldatei öffnen");
-    EXPECT_EQ(log.entries[0].style, MB_OK | MB_ICONEXCLAMATION);
-    EXPECT_FALSE(Exists(dir.File("out.txt")));
-    EXPECT_EQ(CreatePreviewFile(nullptr, dir.File("pv.txt").c_str()), 0);
-  }
-}
-
-TEST_F(ConvertTest, OverwriteQuestion) {
+TEST_F(ConvertTest, TheRunReadsItsSnapshotNotTheRecord) {
   Source("a.pls", kPls);
-  Target(dir.File("out.txt"));
-  WriteFile(dir.File("out.txt"), "old");
-  log.answer = IDNO;
-  EXPECT_EQ(CreateTargetFile(nullptr), 0);
-  ASSERT_EQ(log.entries.size(), 1u);
-  EXPECT_EQ(log.entries[0].text, "Die Zieldatei out.txt existiert bereits! Überschreiben?");
-  EXPECT_EQ(log.entries[0].caption, "Zieldatei überschreiben");
-  EXPECT_EQ(log.entries[0].style, MB_YESNO | MB_ICONQUESTION);
-  EXPECT_EQ(ReadFile(dir.File("out.txt")), "old");
-  EXPECT_STREQ(g_sInitDir, "");
-  log.answer = IDYES;
-  chmod(dir.File("out.txt").c_str(), 0640);
-  EXPECT_EQ(CreateTargetFile(nullptr), 1);
-  EXPECT_NE(ReadFile(dir.File("out.txt")), "old");
-  struct stat st;
-  stat(dir.File("out.txt").c_str(), &st);
-  EXPECT_EQ(st.st_mode & 0777, 0640u);  // the old file's permissions stay
+  const RunSettings s = TakeRunSettings();
+  g_tfmtFlag = 0;  // a change after the snapshot does not reach the run
+  g_htmlFlag = 1;
+  CopyText(g_opnFName, sizeof g_opnFName, "/no/such/list.pls");
+  ASSERT_EQ(ConvertToFile(s, dir.File("out.txt").c_str(), false), CONVERT_WRITTEN);
+  EXPECT_EQ(ReadFile(dir.File("out.txt")).substr(0, 30), "Band                          ");
 }
 
-TEST_F(ConvertTest, SameFileAsSourceIsRefused) {
+TEST_F(ConvertTest, WhatHappenedIsReturned) {
   Source("a.pls", kPls);
   symlink(dir.File("a.pls").c_str(), dir.File("link.pls").c_str());
   link(dir.File("a.pls").c_str(), dir.File("hard.pls").c_str());
-  for (std::string t : {dir.File("a.pls"), dir.path + "/./a.pls", dir.File("link.pls"), dir.File("hard.pls")}) {
-    log.entries.clear();
-    Target(t);
-    EXPECT_EQ(CreateTargetFile(nullptr), 0) << t;
-    ASSERT_EQ(log.entries.size(), 1u);
-    EXPECT_EQ(log.entries[0].text, "Quelldatei und Zieldatei sind dieselbe Datei!");
-    EXPECT_EQ(log.entries[0].caption, "Zieldatei öffnen");
-    EXPECT_EQ(ReadFile(dir.File("a.pls")), kPls);
+  WriteFile(dir.File("old.txt"), "old");
+  struct { std::string source, target; bool overwrite; ConvertResult result; } cases[] = {
+      {dir.File("nix.m3u"), dir.File("out.txt"), true, CONVERT_NO_SOURCE},
+      {dir.path, dir.File("out.txt"), true, CONVERT_NO_SOURCE},
+      {dir.File("a.pls"), dir.File("a.pls"), true, CONVERT_SAME_FILE},
+      {dir.File("a.pls"), dir.path + "/./a.pls", true, CONVERT_SAME_FILE},
+      {dir.File("a.pls"), dir.File("link.pls"), true, CONVERT_SAME_FILE},
+      {dir.File("a.pls"), dir.File("hard.pls"), true, CONVERT_SAME_FILE},
+      {dir.File("a.pls"), dir.File("old.txt"), false, CONVERT_TARGET_EXISTS},
+      {dir.File("a.pls"), dir.File("no/such/folder/out.txt"), true, CONVERT_CANNOT_OPEN},
+      {dir.File("a.pls"), dir.path, true, CONVERT_CANNOT_OPEN},
+      {dir.File("a.pls"), dir.File("a.pls") + "/x", true, CONVERT_CANNOT_OPEN},
+      {dir.File("a.pls"), "/dev/full", true, CONVERT_WRITE_FAILED},
+  };
+  for (const auto& c : cases) {
+    CopyText(g_opnFName, sizeof g_opnFName, c.source.c_str());
+    EXPECT_EQ(Convert(c.target, c.overwrite), c.result) << c.source << " -> " << c.target;
   }
+  // Nothing was written anywhere.
+  EXPECT_FALSE(Exists(dir.File("out.txt")));
+  EXPECT_EQ(ReadFile(dir.File("a.pls")), kPls);
+  EXPECT_EQ(ReadFile(dir.File("old.txt")), "old");
+  EXPECT_EQ(Entries(), 4);
 }
 
-TEST_F(ConvertTest, TargetThatCannotBeOpened) {
+TEST_F(ConvertTest, OverwriteKeepsTheOldPermissions) {
   Source("a.pls", kPls);
-  for (std::string t : {dir.File("no/such/folder/out.txt"), dir.path, dir.File("a.pls") + "/x"}) {
-    log.entries.clear();
-    Target(t);
-    EXPECT_EQ(CreateTargetFile(nullptr), 0) << t;
-    ASSERT_EQ(log.entries.size(), 1u);
-    EXPECT_EQ(log.entries[0].caption, "Zieldatei öffnen");
-    EXPECT_NE(log.entries[0].text.find("konnte nicht geöffnet werden!"), std::string::npos);
-  }
+  WriteFile(dir.File("out.txt"), "old");
+  chmod(dir.File("out.txt").c_str(), 0640);
+  EXPECT_EQ(Convert(dir.File("out.txt"), true), CONVERT_WRITTEN);
+  EXPECT_NE(ReadFile(dir.File("out.txt")), "old");
+  struct stat st;
+  stat(dir.File("out.txt").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST_F(ConvertTest, WriteErrorKeepsTheOldTargetAndLeavesNoTemporaryFile) {
@@ -149,7 +134,6 @@ TEST_F(ConvertTest, WriteErrorKeepsTheOldTargetAndLeavesNoTemporaryFile) {
   std::string big = "[playlist]\n";
   for (int k = 0; k < 5000; ++k) big += "Title1=Artist - Song number " + std::to_string(k) + "\nLength1=200\n";
   Source("big.pls", big);
-  Target(dir.File("out.txt"));
   WriteFile(dir.File("out.txt"), "precious");
   struct rlimit old;
   getrlimit(RLIMIT_FSIZE, &old);
@@ -157,60 +141,44 @@ TEST_F(ConvertTest, WriteErrorKeepsTheOldTargetAndLeavesNoTemporaryFile) {
   lim.rlim_cur = 4096;
   auto prev = std::signal(SIGXFSZ, SIG_IGN);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lim), 0);
-  int rc = CreateTargetFile(nullptr);
+  ConvertResult r = Convert(dir.File("out.txt"), true);
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, prev);
 
-  EXPECT_EQ(rc, 0);
-  ASSERT_EQ(log.entries.size(), 2u);  // the overwrite question, then the error
-  EXPECT_EQ(log.entries[1].text, "Die Zieldatei out.txt konnte nicht geschrieben werden!");
-  EXPECT_EQ(log.entries[1].caption, "Zieldatei schreiben");
+  EXPECT_EQ(r, CONVERT_WRITE_FAILED);
   EXPECT_EQ(ReadFile(dir.File("out.txt")), "precious");
-  EXPECT_STREQ(g_sInitDir, "");
-  EXPECT_EQ(log.busy, 0);
-  std::string ls;
-  for (std::string n : {"big.pls", "out.txt"}) ls += n;
-  int entries = 0;
-  if (DIR* d = opendir(dir.path.c_str())) {
-    while (dirent* e = readdir(d)) entries += e->d_name[0] != '.' || std::strlen(e->d_name) > 2;
-    closedir(d);
+  EXPECT_EQ(Entries(), 2);  // big.pls and out.txt, nothing else
+}
+
+TEST_F(ConvertTest, ToAStream) {
+  Source("a.pls", kPls);
+  FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  EXPECT_EQ(ConvertToStream(TakeRunSettings(), full), CONVERT_WRITE_FAILED);
+  std::fclose(full);
+  FILE* null = std::fopen("/dev/null", "w");
+  EXPECT_EQ(ConvertToStream(TakeRunSettings(), null), CONVERT_WRITTEN);
+  std::fclose(null);
+  CopyText(g_opnFName, sizeof g_opnFName, dir.File("nix.m3u").c_str());
+  EXPECT_EQ(ConvertToStream(TakeRunSettings(), stdout), CONVERT_NO_SOURCE);
+}
+
+TEST(ResultMessage, NamesTheFileItConcerns) {
+  struct { ConvertResult r; const char* text; const char* caption; } cases[] = {
+      {CONVERT_NO_SOURCE, "Die Quelldatei l.m3u wurde nicht gefunden!", "Quelldatei öffnen"},
+      {CONVERT_SAME_FILE, "Quelldatei und Zieldatei sind dieselbe Datei!", "Zieldatei öffnen"},
+      {CONVERT_TARGET_EXISTS, "Die Zieldatei o.txt existiert bereits! Überschreiben?",
+       "Zieldatei überschreiben"},
+      {CONVERT_CANNOT_OPEN, "Die Zieldatei o.txt konnte nicht geöffnet werden!", "Zieldatei öffnen"},
+      {CONVERT_WRITE_FAILED, "Die Zieldatei o.txt konnte nicht geschrieben werden!",
+       "Zieldatei schreiben"},
+  };
+  char text[MSGSIZE];
+  for (const auto& c : cases) {
+    const char* caption = ResultMessage(c.r, "/m/l.m3u", "/t/o.txt", text, sizeof text);
+    EXPECT_STREQ(text, c.text);
+    EXPECT_STREQ(caption, c.caption);
   }
-  EXPECT_EQ(entries, 2);  // big.pls and out.txt, nothing else
-}
-
-TEST_F(ConvertTest, WriteErrorOnADevice) {
-  Source("a.pls", kPls);
-  Target("/dev/full");
-  EXPECT_EQ(CreateTargetFile(nullptr), 0);
-  ASSERT_FALSE(log.entries.empty());
-  EXPECT_EQ(log.entries.back().caption, "Zieldatei schreiben");
-}
-
-TEST_F(ConvertTest, PreviewIsSilent) {
-  Source("a.pls", kPls);
-  std::string pv = dir.File("pv.txt");
-  WriteFile(pv, "older preview");
-  EXPECT_EQ(CreatePreviewFile(nullptr, pv.c_str()), 1);
-  EXPECT_TRUE(log.entries.empty());
-  EXPECT_EQ(log.busy, 0);
-  EXPECT_EQ(ReadFile(pv).substr(0, 4), "Band");
-  EXPECT_STREQ(g_sInitDir, "");
-  EXPECT_EQ(CreatePreviewFile(nullptr, dir.File("no/pv.txt").c_str()), 0);
-}
-
-TEST(FormatFileMessage, NeverOverrunsAndShortensVisibly) {
-  char buf[500];
-  FormatFileMessage(buf, sizeof buf, "Die Zieldatei %s existiert bereits!", "a.txt");
-  EXPECT_STREQ(buf, "Die Zieldatei a.txt existiert bereits!");
-  std::string name;
-  for (int k = 0; k < 300; ++k) name += "\xC3\xA4";  // 600 bytes
-  name += "-end.txt";
-  FormatFileMessage(buf, sizeof buf, "Die Zieldatei %s existiert bereits!", name.c_str());
-  std::string msg = buf;
-  EXPECT_LE(msg.size(), 499u);
-  EXPECT_NE(msg.find("..."), std::string::npos);
-  EXPECT_NE(msg.find("-end.txt existiert bereits!"), std::string::npos);
-  EXPECT_EQ(Utf8Count(msg.data(), msg.size()), Utf8Count(msg.data(), msg.size()));
-  size_t dots = msg.find("...") + 3;
-  EXPECT_EQ(static_cast<unsigned char>(msg[dots]), 0xC3u);  // starts on a whole character
+  EXPECT_EQ(ResultMessage(CONVERT_WRITTEN, "/m/l.m3u", "/t/o.txt", text, sizeof text), nullptr);
+  EXPECT_STREQ(text, "");
 }

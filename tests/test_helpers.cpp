@@ -3,8 +3,10 @@
 #include <cstring>
 #include <string>
 
+#include "base/text.h"
 #include "engine/helpers.h"
-#include "engine/text.h"
+#include "settings/options.h"
+#include "settings/run_settings.h"
 #include "support.h"
 
 TEST(StrRev, ReversesWithinTheBufferLimit) {
@@ -66,41 +68,46 @@ TEST(StrRSlash, BackslashesWinOverSlashes) {
   EXPECT_EQ(StrRSlash(c), nullptr);
 }
 
-TEST(IsNullOrEmptyString, Cases) {
-  EXPECT_EQ(IsNullOrEmptyString(nullptr), 1);
-  EXPECT_EQ(IsNullOrEmptyString(""), 1);
-  EXPECT_EQ(IsNullOrEmptyString(" "), 0);
+namespace {
+// The title as RemoveExt leaves it with the extension list and the removal
+// flag as they are now.
+std::string Strip(const char* title) {
+  char buf[MAXPATH];
+  CopyText(buf, sizeof buf, title);
+  RemoveExt(buf, TakeRunSettings());
+  return buf;
 }
+
+void UseList(const char* list) {
+  FreshSettings();
+  CopyText(g_FileExt, sizeof g_FileExt, list);
+  BuildExtensionTable();
+}
+}  // namespace
 
 TEST(RemoveExt, StripsOneKnownExtension) {
-  FreshSettings();
-  CopyText(g_FileExt, sizeof g_FileExt, "mp3,wav");
-  g_NumExt = ReadExtensions();
-  struct { const char* in; const char* out; } cases[] = {
-      {"Song.mp3", "Song"}, {"Song.MP3", "Song"}, {"Song.mp3.wav", "Song.mp3"},
-      {".mp3", ""}, {"Song.mp3 ", "Song.mp3 "}, {"Song.txt", "Song.txt"},
-      {"Vol. 2", "Vol. 2"}, {"Song.", "Song."}, {"Song", "Song"},
-      {"Song.mp", "Song.mp"}, {"Song.mp3x", "Song.mp3x"},
+  struct { const char* list; const char* in; const char* out; } cases[] = {
+      {"mp3,wav", "Song.mp3", "Song"}, {"mp3,wav", "Song.MP3", "Song"},
+      {"mp3,wav", "Song.mp3.wav", "Song.mp3"}, {"mp3,wav", ".mp3", ""},
+      {"mp3,wav", "Song.mp3 ", "Song.mp3 "}, {"mp3,wav", "Song.txt", "Song.txt"},
+      {"mp3,wav", "Vol. 2", "Vol. 2"}, {"mp3,wav", "Song.", "Song."},
+      {"mp3,wav", "Song", "Song"}, {"mp3,wav", "Song.mp", "Song.mp"},
+      {"mp3,wav", "Song.mp3x", "Song.mp3x"},
+      // Case does not matter on either side.
+      {"MP3", "Song.mp3", "Song"}, {"MP3", "Song.Mp3", "Song"},
+      {"wav,Mp3", "Song.mP3", "Song"},
+      // An empty entry matches the empty text after a trailing dot.
+      {"mp3,,wav,", "Song.", "Song"},
+      // A blank before an entry keeps it from matching.
+      {"wav, mp3", "Song.mp3", "Song.mp3"},
   };
   for (const auto& c : cases) {
-    char buf[MAXPATH];
-    CopyText(buf, sizeof buf, c.in);
-    RemoveExt(buf);
-    EXPECT_STREQ(buf, c.out) << c.in;
+    UseList(c.list);
+    EXPECT_EQ(Strip(c.in), c.out) << c.list << " " << c.in;
   }
+  UseList("mp3");
   g_rmextFlag = 0;
-  char buf[MAXPATH] = "Song.mp3";
-  RemoveExt(buf);
-  EXPECT_STREQ(buf, "Song.mp3");
-}
-
-TEST(RemoveExt, EmptyEntryDropsATrailingDot) {
-  FreshSettings();
-  CopyText(g_FileExt, sizeof g_FileExt, "mp3,,wav,");
-  g_NumExt = ReadExtensions();
-  char buf[MAXPATH] = "Song.";
-  RemoveExt(buf);
-  EXPECT_STREQ(buf, "Song");
+  EXPECT_EQ(Strip("Song.mp3"), "Song.mp3");
 }
 
 TEST(ReadExtensions, SplitsTheList) {
@@ -134,13 +141,16 @@ TEST(ReadExtensions, StopsAtOneHundredEntries) {
   EXPECT_STREQ(g_ExtList[99], "e100,e101");
 }
 
-TEST(ReadExtensions, ABlankBeforeAnEntryKeepsItFromMatching) {
-  FreshSettings();
-  CopyText(g_FileExt, sizeof g_FileExt, "wav, mp3");
-  g_NumExt = ReadExtensions();
-  char buf[MAXPATH] = "Song.mp3";
-  RemoveExt(buf);
-  EXPECT_STREQ(buf, "Song.mp3");
+TEST(ReadExtensions, TheTableFollowsItsListAfterARebuild) {
+  UseList(std::string(300, 'x').append(",mp3").c_str());
+  EXPECT_EQ(Strip("Song.mp3"), "Song");
+  // A shorter list leaves no entry of the longer one behind.
+  CopyText(g_FileExt, sizeof g_FileExt, "wav");
+  BuildExtensionTable();
+  EXPECT_EQ(g_NumExt, 1);
+  EXPECT_EQ(g_ExtList[1], nullptr);
+  EXPECT_EQ(Strip("Song.mp3"), "Song.mp3");
+  EXPECT_EQ(Strip("Song.wav"), "Song");
 }
 
 TEST(WidthFromText, ClampsAsTheOptionsDialog) {

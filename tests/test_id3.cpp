@@ -62,6 +62,9 @@ TEST(ReadTags, TagLayoutsAndEncodings) {
        "Caf\xC3\xA9 \xE2\x82\xAC", "\xC2\x81"},
       {"v4 UTF-8 as is", Padded(Text("TIT2", "Gr\xC3\xB6\xC3\x9F" "e", 3, 4), 4) + kAudio,
        1, "Gr\xC3\xB6\xC3\x9F" "e", "A0"},
+      {"v4 UTF-8 ending in a two-byte character",
+       Padded(Text("TIT2", "Caf\xC3\xA9", 3, 4) + Text("TPE1", "\xE2\x82\xAC", 3, 4), 4), 1,
+       "Caf\xC3\xA9", "\xE2\x82\xAC"},
       {"encoding 0 Windows-1252", Padded(Text("TPE1", "M\xF6tley \x93" "C\x94", 0)), 1,
        "T0", "M\xC3\xB6tley \xE2\x80\x9C" "C\xE2\x80\x9D"},
       {"UTF-16 with LE BOM", Padded(Text("TPE1", "\xFF\xFE" + Utf16Le(u"\u00C4rzte"), 1)),
@@ -198,14 +201,31 @@ TEST(ReadTags, EachVersionAlone) {
   EXPECT_STREQ(artist, "Band");
 }
 
-TEST(ID3Header, SyncSafeAndHeaderTest) {
-  const unsigned char a[] = {0x00, 0x00, 0x02, 0x01};
-  const unsigned char b[] = {0xFF, 0xFF, 0xFF, 0xFF};
-  EXPECT_EQ(CalcSyncSafeInt(a), 257);
-  EXPECT_EQ(CalcSyncSafeInt(b), 255 * (1 << 21) + 255 * (1 << 14) + 255 * 128 + 255);
-  V2HEADER h;
-  std::memcpy(&h, "ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 10);
-  EXPECT_EQ(IsID3V2(&h), 1);
-  h.version[0] = 5;
-  EXPECT_EQ(IsID3V2(&h), 0);
+// The one header check: which headers count as a tag in front of the audio
+// (skipped for the playing time), which of them this reader reads, and how
+// many bytes the tag takes.
+TEST(ID3Header, TagsToSkipAndTagsToRead) {
+  const unsigned char worked[] = {0x00, 0x00, 0x02, 0x01};
+  EXPECT_EQ(CalcSyncSafeInt(worked), 257);
+  struct { const char* bytes; int32_t header, read; int64_t size; } cases[] = {
+      {"ID3\x03\x00\x00\x00\x00\x02\x01", 1, 1, 267},
+      {"ID3\x04\x00\x10\x00\x00\x02\x01", 1, 1, 277},  // footer
+      {"ID3\x04\x00\x00\x7F\x7F\x7F\x7F", 1, 1, 10 + 0x0FFFFFFF},
+      {"ID3\x02\x00\x00\x00\x00\x00\x10", 1, 0, 26},
+      {"ID3\x05\x00\x00\x00\x00\x00\x10", 1, 0, 26},
+      {"ID3\xFF\x00\x00\x00\x00\x00\x10", 0, 0, 0},
+      {"ID3\x03\xFF\x00\x00\x00\x00\x10", 0, 0, 0},
+      {"ID3\x03\x00\x00\x00\x80\x00\x10", 0, 0, 0},
+      {"ID3\x03\x00\x00\x00\x00\x00\x80", 0, 0, 0},
+      {"id3\x03\x00\x00\x00\x00\x00\x10", 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    V2HEADER h;
+    std::memcpy(&h, c.bytes, sizeof h);
+    EXPECT_EQ(IsID3V2Header(&h), c.header) << c.bytes + 3;
+    EXPECT_EQ(IsID3V2(&h), c.read) << c.bytes + 3;
+    if (c.header) {
+      EXPECT_EQ(ID3V2TagBytes(&h), c.size) << c.bytes + 3;
+    }
+  }
 }

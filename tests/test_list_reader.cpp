@@ -11,7 +11,7 @@
 
 #include "engine/convert.h"
 #include "engine/list_reader.h"
-#include "engine/text.h"
+#include "base/text.h"
 #include "platform/files.h"
 #include "settings/settings.h"
 #include "id3_tags.h"
@@ -45,7 +45,7 @@ std::string ConvertList(const std::string& listPath) {
   if (!in || !out) return "open failed";
   TextStream ts;
   TsInit(&ts, in);
-  WriteListing(&ts, out);
+  WriteListing(&ts, out, TakeRunSettings());
   std::fclose(in);
   std::string result;
   std::rewind(out);
@@ -97,6 +97,11 @@ TEST(OutputLine, LinesWithoutFiles) {
       // Bare CR and CR LF end lines as LF does.
       {"a\\b\\c\\d.mp3\re\\f\\g\\h.mp3\r\ni\\j\\k\\l.mp3",
        "b\td\t00:00:00\nf\th\t00:00:00\nj\tl\t00:00:00\n"},
+      // A last line without LF, longer and shorter than the line before.
+      {"a.mp3\nMusic/Falco/Falco 3/01 Rock Me Amadeus.mp3",
+       std::string(kDefaults) + "Falco\t01 Rock Me Amadeus\t00:00:00\n"},
+      {"Music/Falco/Falco 3/01 Rock Me Amadeus.mp3\nX/Y/Z/b.mp3",
+       "Falco\t01 Rock Me Amadeus\t00:00:00\nY\tb\t00:00:00\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(Convert(dir, c.list), c.rows) << c.list;
 }

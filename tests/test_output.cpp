@@ -18,19 +18,28 @@ std::string Capture(void (*write)(FILE*)) {
   return s;
 }
 
+// One row in the style the settings give at the moment of the call.
 std::string Row(const char* artist, const char* title, const char* time,
                 const char* sep = ",") {
-  static const char *a, *t, *tm, *sp;
-  a = artist, t = title, tm = time, sp = sep;
-  return Capture([](FILE* f) { WriteFullRow(f, sp, ColumnsFromSettings(), a, t, tm); });
+  static const char *a, *t, *tm;
+  static RunSettings s;
+  g_kommaFlag = sep[0] == ',';
+  s = TakeRunSettings();
+  a = artist, t = title, tm = time;
+  return Capture([](FILE* f) {
+    WriteNamePart(f, s, ColumnsFrom(s), a, t);
+    WriteTimePart(f, s, tm);
+  });
 }
 
 std::string Total(uint32_t tsum, int32_t i, const char* sep = ",") {
-  static uint32_t s;
+  static uint32_t sum;
   static int32_t n;
-  static const char* sp;
-  s = tsum, n = i, sp = sep;
-  return Capture([](FILE* f) { CreateTotalTime(f, sp, s, n); });
+  static RunSettings s;
+  g_kommaFlag = sep[0] == ',';
+  s = TakeRunSettings();
+  sum = tsum, n = i;
+  return Capture([](FILE* f) { CreateTotalTime(f, s, sum, n); });
 }
 
 struct OutputTest : ::testing::Test {

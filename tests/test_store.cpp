@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/text.h"
+#include "base/text.h"
 #include "settings/regstore.h"
 #include "settings/settings.h"
 #include "settings/store.h"
@@ -150,6 +150,25 @@ TEST_F(StoreTest, HandWrittenValuesLoadWithFlagsMissing) {
   EXPECT_STREQ(g_FileExt, "mp3");
   EXPECT_EQ(g_htmlFlag, 0);  // "Flags" missing: start values stay
   EXPECT_EQ(g_artfFlag, 1);
+}
+
+// A quoted text knows two escapes, \\ and \"; a line with any other escape
+// or without its closing quote is dropped whole, so the field keeps its value.
+TEST_F(StoreTest, QuotedTextsWithUnknownEscapesAreDropped) {
+  struct { const char* line; const char* loaded; } cases[] = {
+      {"\"OpenInitDir\"=\"/home/a\\b/\"", "/keep/"},
+      {"\"OpenInitDir\"=\"/home/a\\nb/\"", "/keep/"},
+      {"\"OpenInitDir\"=\"/home/open", "/keep/"},
+      {"\"OpenInitDir\"=\"/home/a\"b/\"", "/keep/"},
+      {"\"OpenInitDir\"=\"/home/a\\\\b/\"", "/home/a\\b/"},
+      {"\"OpenInitDir\"=\"/home/a\\\"b/\"", "/home/a\"b/"},
+  };
+  for (const auto& c : cases) {
+    WriteFile(path_, std::string(kHead) + c.line + "\n");
+    CopyText(g_oInitDir, MAXPATH, "/keep/");
+    GetRecentData();
+    EXPECT_STREQ(g_oInitDir, c.loaded) << c.line;
+  }
 }
 
 TEST_F(StoreTest, ValueLengthsAtAndBeyondTheFieldCapacity) {

@@ -2,8 +2,9 @@
 
 #include <climits>
 #include <cstring>
+#include <string>
 
-#include "engine/text.h"
+#include "base/text.h"
 
 TEST(Atoi32, BehavesAsOnA32BitPlatform) {
   struct { const char* in; int32_t out; } cases[] = {
@@ -36,6 +37,9 @@ TEST(Utf8, CountsCharactersNotBytes) {
       {"\xC0\xAF", 2},                // overlong: two characters
       {"\xED\xA0\x80", 3},            // surrogate: not a valid sequence
       {"\xE2\x82", 2},                // cut sequence
+      {"\xE0\x80\x80", 3},            // overlong three-byte form
+      {"\xF0\x80\x80\x80", 4},        // overlong four-byte form
+      {"\xF4\x90\x80\x80", 4},        // beyond U+10FFFF
   };
   for (const auto& c : cases)
     EXPECT_EQ(Utf8Count(c.s, std::strlen(c.s)), c.chars) << c.s;
@@ -43,4 +47,20 @@ TEST(Utf8, CountsCharactersNotBytes) {
   EXPECT_EQ(Utf8Prefix(s, 4, 2), 3u);
   EXPECT_EQ(Utf8CutBytes(s, 4, 2), 1u);  // never splits the ö
   EXPECT_EQ(Utf8CutBytes(s, 4, 3), 3u);
+}
+
+TEST(FormatFileMessage, NeverOverrunsAndShortensVisibly) {
+  char buf[500];
+  FormatFileMessage(buf, sizeof buf, "Die Zieldatei %s existiert bereits!", "a.txt");
+  EXPECT_STREQ(buf, "Die Zieldatei a.txt existiert bereits!");
+  std::string name;
+  for (int k = 0; k < 300; ++k) name += "\xC3\xA4";  // 600 bytes
+  name += "-end.txt";
+  FormatFileMessage(buf, sizeof buf, "Die Zieldatei %s existiert bereits!", name.c_str());
+  std::string msg = buf;
+  EXPECT_LE(msg.size(), 499u);
+  EXPECT_EQ(msg.substr(0, 17), "Die Zieldatei ...");
+  EXPECT_NE(msg.find("-end.txt existiert bereits!"), std::string::npos);
+  size_t dots = msg.find("...") + 3;
+  EXPECT_EQ(static_cast<unsigned char>(msg[dots]), 0xC3u);  // starts on a whole character
 }

@@ -55,6 +55,8 @@ TEST_F(XmlTest, CharacterReferencesAreDecoded) {
       {"&#0; &#xD800; &#x110000; &#99999999999;", "&#0; &#xD800; &#x110000; &#99999999999;"},
       {"&nbsp; &#; &#x; &#12", "&nbsp; &#; &#x; &#12"},
       {"&", "&"},
+      // 2^32 + 65 must not wrap to "A".
+      {"&#4294967361; &#x100000041;", "&#4294967361; &#x100000041;"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(Run(Name(c.value) + Time("0")), std::string(",") + c.shown + ",00:00:00\n") << c.value;
@@ -86,6 +88,11 @@ TEST_F(XmlTest, HeldRowsAreWrittenWhenTheDictCannotClose) {
   // A one-line dict, and a close and an open on one line.
   EXPECT_EQ(Run("<dict>" + Time("3000") + "</dict><dict>\n" + Name("N") + Time("4000") + "</dict>\n"),
             ",,00:00:03\n,N,00:00:04\n");
+  // The close of one track before the open and the time of the next.
+  EXPECT_EQ(Run("<dict>\n" + Name("A") + Time("1000") +
+                "</dict><dict><key>Total Time</key><integer>2000</integer>\n" + Name("B") +
+                "</dict>\n"),
+            ",A,00:00:01\n,B,00:00:02\n");
 }
 
 TEST_F(XmlTest, LongLinesAreReadInPieces) {

@@ -1,6 +1,8 @@
 #include "ui/choosers.h"
 
-#include "engine/text.h"
+#include "base/limits.h"
+#include "base/text.h"
+#include "settings/settings.h"
 #include "ui/dialog.h"
 #include "ui/resources/resource.h"
 #include "ui/target_name.h"

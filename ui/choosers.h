@@ -1,7 +1,7 @@
 // The two file choosers of the main dialog and the chooser they run.
 #pragma once
 
-#include "settings/settings.h"
+#include "base/handles.h"
 
 constexpr unsigned OFN_PATHMUSTEXIST = 0x00000800;
 constexpr unsigned OFN_FILEMUSTEXIST = 0x00001000;

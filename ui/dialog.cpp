@@ -16,8 +16,7 @@
 
 #include <vector>
 
-#include "engine/text.h"
-#include "platform/ui.h"
+#include "base/text.h"
 #include "ui/resources/resource.h"
 #include "ui/resources/templates.h"
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "settings/settings.h"
+#include "base/handles.h"
 
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
@@ -32,6 +32,7 @@ constexpr UINT BM_SETCHECK = 0x00F1;
 constexpr unsigned BN_CLICKED = 0;
 constexpr unsigned EN_CHANGE = 768;
 
+constexpr int IDOK = 1;      // the command of Return without a default button
 constexpr int IDCANCEL = 2;  // the command of the Escape key
 constexpr WPARAM ICON_SMALL = 0;
 constexpr int SM_CXSCREEN = 0;

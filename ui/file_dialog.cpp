@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-#include "engine/text.h"
+#include "base/path.h"
+#include "base/text.h"
 #include "ui/choosers.h"
 
 // "label\0pattern\0...\0" as Qt name filters "label (glob glob)". "*.*"
@@ -67,7 +68,7 @@ int QtGetOpenFileName(OPENFILENAMEA* ofn) {
       continue;
     }
     CopyText(ofn->lpstrFile, ofn->nMaxFile, path.constData());
-    ofn->nFileOffset = static_cast<unsigned short>(path.lastIndexOf('/') + 1);
+    ofn->nFileOffset = static_cast<unsigned short>(PathFolderLen(ofn->lpstrFile));
     return 1;
   }
   return 0;

@@ -12,8 +12,11 @@
 
 #include <cstring>
 
-#include "engine/text.h"
+#include "base/limits.h"
+#include "base/path.h"
+#include "base/text.h"
 #include "platform/files.h"
+#include "ui/app_state.h"
 
 #ifndef MIRTUN_HELP_FROM_BIN
 #define MIRTUN_HELP_FROM_BIN "../share/mirtun/help"
@@ -127,10 +130,10 @@ int OpenHtmlHelpX(HWND hDlg, const char* page) {
 
 int FindHelpSet(const char* exePath, char* folder, size_t cap) {
   char dir[MAXPATH];
-  CopyText(dir, sizeof dir, exePath ? exePath : "");
-  char* slash = std::strrchr(dir, '/');
-  if (!slash) return 0;
-  slash[1] = '\0';
+  if (!exePath) return 0;
+  size_t folderLen = PathFolderLen(exePath);
+  if (folderLen == 0 || folderLen >= sizeof dir) return 0;
+  CopyTextN(dir, sizeof dir, exePath, folderLen);
   // Installed: bin/mirtun finds share/mirtun/help; in the build tree the
   // build copies the pages into help/ next to the program.
   const char* const places[] = {MIRTUN_HELP_FROM_BIN "/", "help/"};

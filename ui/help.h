@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "settings/settings.h"
+#include "base/handles.h"
 
 // Shows page (null: the contents page) of the help for the dialog hDlg.
 typedef void (*HelpViewer)(HWND hDlg, const char* page);

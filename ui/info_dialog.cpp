@@ -1,5 +1,6 @@
 #include "ui/info_dialog.h"
 
+#include "ui/app_state.h"
 #include "ui/help.h"
 #include "ui/resources/resource.h"
 

@@ -1,6 +1,7 @@
 // The info dialog (template 200): what Mirtun does and the freeware notice.
 #pragma once
 
+#include "settings/settings.h"
 #include "ui/dialog.h"
 
 // The caption, with the program's version.

@@ -4,12 +4,12 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "platform/ui.h"
-#include "settings/settings.h"
+#include "ui/app_state.h"
 #include "ui/dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/message_box.h"
 #include "ui/resources/resource.h"
+#include "ui/ui_hooks.h"
 
 // The command line is not used; Qt gets only the program name.
 int main(int, char** argv) {

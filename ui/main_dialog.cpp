@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "engine/convert.h"
-#include "engine/text.h"
 #include "platform/files.h"
-#include "platform/ui.h"
+#include "settings/settings.h"
 #include "settings/store.h"
+#include "ui/app_state.h"
 #include "ui/choosers.h"
+#include "ui/conversion.h"
 #include "ui/help.h"
 #include "ui/info_dialog.h"
 #include "ui/options_dialog.h"
@@ -94,8 +94,7 @@ static void CenterOnScreen(HWND hDlg) {
 INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM) {
   ExecutablePath(g_AppPath, sizeof g_AppPath);
   GetRecentData();
-  for (char*& entry : g_ExtList) entry = nullptr;
-  g_NumExt = ReadExtensions();
+  BuildExtensionTable();
   g_hMainDlg = hDlg;
   CenterOnScreen(hDlg);
 

@@ -1,7 +1,7 @@
 // The conversion run's message boxes, wait cursor and pause, shown with Qt.
 #pragma once
 
-#include "platform/ui.h"
+#include "ui/ui_hooks.h"
 
 // The hooks below as one set for SetUiHooks.
 extern const UiHooks kQtUiHooks;

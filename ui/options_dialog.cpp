@@ -1,6 +1,9 @@
 #include "ui/options_dialog.h"
 
-#include "engine/text.h"
+#include "base/text.h"
+#include "settings/options.h"
+#include "settings/settings.h"
+#include "ui/app_state.h"
 #include "ui/help.h"
 #include "ui/info_dialog.h"
 #include "ui/resources/resource.h"
@@ -65,7 +68,7 @@ static void TakeOver(HWND hDlg) {
   g_kommaFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, SEPKOMMA));
   g_formlFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, TOTFORM));
   GetDlgItemTextA(hDlg, EXTENSIONS, g_FileExt, sizeof g_FileExt);
-  g_NumExt = ReadExtensions();
+  BuildExtensionTable();
   g_ColWTit = ReadWidth(hDlg, COLWTIT);
   g_ColWArt = ReadWidth(hDlg, COLWART);
 }

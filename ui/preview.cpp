@@ -10,8 +10,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "engine/convert.h"
-#include "engine/text.h"
+#include "base/path.h"
+#include "base/text.h"
+#include "settings/settings.h"
+#include "ui/app_state.h"
+#include "ui/conversion.h"
 
 static void DesktopOpen(HWND, const char* path) {
   QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromUtf8(path)));
@@ -47,10 +50,10 @@ static void JoinName(char* out, size_t cap, const char* folder, const char* name
 // like /tmp). Returns 1 when the file may be written.
 static int ClaimFile(const char* path) {
   char folder[MAXPATH + 16];
-  CopyText(folder, sizeof folder, path);
-  char* slash = std::strrchr(folder, '/');
-  if (!slash) return 0;
-  slash[slash == folder ? 1 : 0] = '\0';
+  size_t folderLen = PathFolderLen(path);
+  if (folderLen == 0) return 0;
+  // The folder without its last "/", except for "/" itself.
+  CopyTextN(folder, sizeof folder, path, folderLen > 1 ? folderLen - 1 : 1);
   struct stat st;
   if (stat(folder, &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
   if ((st.st_mode & (S_IWGRP | S_IWOTH)) && !(st.st_mode & S_ISVTX)) return 0;

@@ -2,7 +2,7 @@
 // and opened with the desktop's default application for its type.
 #pragma once
 
-#include "settings/settings.h"
+#include "base/handles.h"
 
 // Opens path with the default application, without waiting for it.
 typedef void (*FileOpener)(HWND owner, const char* path);

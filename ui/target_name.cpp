@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-#include "engine/text.h"
+#include "base/path.h"
+#include "base/text.h"
 #include "settings/settings.h"
 
 int ReplaceExtension(char* path, size_t cap, const char* ext) {
@@ -27,8 +28,8 @@ void CreateSavName() {
   CopyText(g_savFName, sizeof g_savFName, g_sInitDir[0] ? g_sInitDir : g_oInitDir);
   const char* ext = g_htmlFlag ? ".htm" : ".txt";
 
-  const char* slash = std::strrchr(g_opnFName, '/');
-  if (slash) AppendIfFits(g_savFName, sizeof g_savFName, slash + 1);
+  if (PathFolderLen(g_opnFName) > 0)
+    AppendIfFits(g_savFName, sizeof g_savFName, PathFileName(g_opnFName));
 
   if (!ReplaceExtension(g_savFName, sizeof g_savFName, ext) &&
       !std::strchr(g_savFName, '.'))

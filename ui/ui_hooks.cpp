@@ -1,4 +1,4 @@
-#include "platform/ui.h"
+#include "ui/ui_hooks.h"
 
 static const char kWait = 0;
 const HCURSOR IDC_WAIT = &kWait;

@@ -1,22 +1,22 @@
-// The few ways in which the core talks to the user: a message box, the wait
-// cursor and a short pause. The front end fills them in; tests and the
-// command-line converter supply their own.
+// The few ways in which the program talks to the user outside its dialogs:
+// a message box, the wait cursor and a short pause. The program installs
+// its Qt versions; tests install recording ones.
 #pragma once
 
-#include "settings/settings.h"
+#include "base/handles.h"
+#include "ui/dialog.h"
 
-// Message box styles and answers, with the values the dialogs know them by.
+// Message box styles and answers (IDOK, IDYES, IDNO), with the values the
+// dialogs know them by.
 constexpr unsigned MB_OK = 0x00;
 constexpr unsigned MB_YESNO = 0x04;
 constexpr unsigned MB_ICONQUESTION = 0x20;
 constexpr unsigned MB_ICONEXCLAMATION = 0x30;
-constexpr int IDOK = 1;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-// A cursor is a small number: null (the cursor the front end shows by
-// itself) or the wait cursor.
-typedef const void* HCURSOR;
+// A cursor is null (the cursor each window shows by itself) or the wait
+// cursor.
 extern const HCURSOR IDC_WAIT;
 
 struct UiHooks {

@@ -2,26 +2,31 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "engine/convert.h"
-#include "engine/text.h"
+#include "base/text.h"
+#include "engine/readers.h"
+#include "settings/run_settings.h"
 #include "settings/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static FILE* sink = std::fopen("/dev/null", "w");
-  if (size < 2 || !sink) return 0;
+  static FILE* out = std::fopen("/dev/null", "w");
+  if (size < 2 || !out) return 0;
   ResetSettings();
-  g_NumExt = ReadExtensions();
+  BuildExtensionTable();
   // The first byte picks the style and the column order.
   g_htmlFlag = data[0] & 1;
   g_tfmtFlag = data[0] & 2;
   g_artfFlag = data[0] & 4;
   g_formlFlag = data[0] & 8;
+  g_kommaFlag = data[0] & 16;
   CopyText(g_opnFName, MAXPATH, "/tmp/fuzz/list.m3u");
+  const RunSettings s = TakeRunSettings();
   FILE* in = fmemopen(const_cast<uint8_t*>(data + 1), size - 1, "rb");
   if (!in) return 0;
   TextStream ts;
   TsInit(&ts, in, 4096);
-  OutputLine(&ts, sink, data[0] & 16 ? "," : "\t");
+  RowSink sink;
+  SinkInit(&sink, out, &s);
+  OutputLine(&ts, &sink);
   std::fclose(in);
   return 0;
 }

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "engine/text.h"
+#include "base/text.h"
 #include "ui/resources/resource.h"
 #include "ui/target_name.h"
 #include "ui_support.h"
@@ -37,7 +37,7 @@ TEST_F(Choosers, SourceChoiceDerivesTheTarget) {
       {deep.c_str(), 0, "/musik/" + longName, deep + ".txt"},
   };
   for (const DeriveCase& c : cases) {
-    FreshSettings();
+    FreshState();
     CopyText(g_sInitDir, sizeof g_sInitDir, c.sInitDir);
     g_htmlFlag = c.html;
     Store();
@@ -70,7 +70,7 @@ TEST_F(Choosers, AskWithTheirTitlesFiltersFoldersAndRules) {
       {TARGETBTN, 1, "Zieldatei wählen", "HTML-Datei (*.htm, *.html)", 0x200800, "*.htm", "/ziel/"},
   };
   for (const Case& c : cases) {
-    FreshSettings();
+    FreshState();
     CopyText(g_oInitDir, sizeof g_oInitDir, "/quelle/");
     CopyText(g_sInitDir, sizeof g_sInitDir, "/ziel/");
     g_htmlFlag = c.html;

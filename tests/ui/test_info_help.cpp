@@ -8,7 +8,8 @@
 
 #include <sys/stat.h>
 
-#include "engine/text.h"
+#include "base/text.h"
+#include "ui/app_state.h"
 #include "ui/help.h"
 #include "ui/info_dialog.h"
 #include "ui/resources/resource.h"

@@ -2,7 +2,8 @@
 // switches with the target's extension, conversion, the ways to end, help.
 #include <QWidget>
 
-#include "engine/text.h"
+#include "base/text.h"
+#include "ui/app_state.h"
 #include "settings/store.h"
 #include "ui/resources/resource.h"
 #include "ui_support.h"
@@ -44,7 +45,7 @@ TEST_F(MainDialog, StoredHtmlAndFormattedTextShowHtmlOnly) {
     EXPECT_EQ(g_tfmtFlag, 0);  // the field fills already took the check states
     Click(dlg, IDCANCEL);
   });
-  FreshSettings();
+  FreshState();
   GetRecentData();
   EXPECT_NE(g_htmlFlag, 0);
   EXPECT_EQ(g_tfmtFlag, 0);
@@ -211,7 +212,7 @@ TEST_F(MainDialog, EndingDeletesThePreviewAndOnlyBeendenStores) {
       {"close box", [](HWND dlg) { static_cast<QWidget*>(dlg)->close(); }, false},
   };
   for (const EndCase& c : cases) {
-    FreshSettings();
+    FreshState();
     std::remove(SettingsFile().c_str());
     CopyText(g_opnFName, sizeof g_opnFName, source.c_str());
     bool previewed = false, open = true;

@@ -6,7 +6,8 @@
 
 #include <cstring>
 
-#include "engine/text.h"
+#include "base/text.h"
+#include "ui/app_state.h"
 #include "settings/store.h"
 #include "ui/dialog.h"
 #include "ui/options_dialog.h"
@@ -36,7 +37,7 @@ TEST_F(Options, WidthEntriesAreReadThroughSevenCharactersAndClamped) {
       {"00000012345", 10},  // 0000001: the rest is never seen
   };
   for (const WidthCase& c : cases) {
-    FreshSettings();
+    FreshState();
     InOptions([&](HWND dlg) {
       Retype(dlg, COLWTIT, c.typed);
       Retype(dlg, COLWART, c.typed);
@@ -66,7 +67,7 @@ TEST_F(Options, StoredWidthsThatNeedMoreThanSevenCharactersAreShownClamped) {
       {-1000000, "10"},     {INT32_MIN, "10"},
   };
   for (const auto& c : cases) {
-    FreshSettings();
+    FreshState();
     g_ColWTit = c.stored;
     g_ColWArt = c.stored;
     Store();
@@ -223,7 +224,7 @@ TEST_F(Options, EveryWayButOkDropsTheEdits) {
        [](HWND dlg) { Key(dlg, COLWART, Qt::Key_Return); }},
   };
   for (const auto& c : cases) {
-    FreshSettings();
+    FreshState();
     Store();
     bool open = true;
     Snapshot before{}, after{};
@@ -335,7 +336,7 @@ TEST_F(OptionsConvert, BeendenStoresThemAndTheNextStartShowsThem) {
     });
     Click(main, IDCANCEL);
   });
-  FreshSettings();
+  FreshState();
   InOptions([](HWND dlg) {
     EXPECT_TRUE(Checked(dlg, TITFIRST));
     EXPECT_TRUE(Checked(dlg, SEPTAB));

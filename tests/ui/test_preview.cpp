@@ -5,7 +5,8 @@
 
 #include <cstdlib>
 
-#include "engine/text.h"
+#include "base/text.h"
+#include "ui/app_state.h"
 #include "ui/preview.h"
 #include "ui_support.h"
 

@@ -9,12 +9,45 @@
 #include <cstdio>
 #include <cstring>
 
-#include "engine/text.h"
+#include "base/text.h"
 #include "settings/store.h"
+#include "ui/app_state.h"
 #include "ui/help.h"
 #include "ui/main_dialog.h"
 #include "ui/preview.h"
 #include "ui/resources/resource.h"
+
+void FreshState() {
+  FreshSettings();
+  ResetAppState();
+}
+
+static MessageLog* g_log;
+static HCURSOR g_cursor;
+
+static int RecordBox(HWND, const char* text, const char* caption, unsigned style) {
+  g_log->entries.push_back({text, caption, style});
+  return (style & 0x0F) == MB_YESNO ? g_log->answer : IDOK;
+}
+
+static HCURSOR RecordCursor(HCURSOR c) {
+  g_log->busy += c == IDC_WAIT ? 1 : -1;
+  HCURSOR old = g_cursor;
+  g_cursor = c;
+  return old;
+}
+
+static void RecordPause(unsigned ms) { g_log->paused += ms; }
+
+static const UiHooks kRecording = {RecordBox, RecordCursor, RecordPause};
+
+RecordingUi::RecordingUi(MessageLog* log) {
+  g_log = log;
+  g_cursor = nullptr;
+  previous = SetUiHooks(&kRecording);
+}
+
+RecordingUi::~RecordingUi() { SetUiHooks(previous); }
 
 FakeChooser g_fakeChooser;
 std::vector<std::string> g_helpPages;
@@ -114,7 +147,7 @@ std::string SettingsFile() {
 }
 
 void UiTest::SetUp() {
-  FreshSettings();
+  FreshState();
   std::remove(SettingsFile().c_str());
   ui = new RecordingUi(&log);
   g_fakeChooser = FakeChooser();
@@ -135,5 +168,5 @@ void UiTest::TearDown() {
 
 void UiTest::Store() {
   SaveRecentData();
-  FreshSettings();
+  FreshState();
 }

@@ -12,6 +12,29 @@
 #include "support.h"
 #include "ui/choosers.h"
 #include "ui/dialog.h"
+#include "ui/ui_hooks.h"
+
+// Start values of the settings and of the program's run-time state.
+void FreshState();
+
+// Records every message box and answers questions with `answer`.
+struct MessageLog {
+  struct Entry {
+    std::string text, caption;
+    unsigned style;
+  };
+  std::vector<Entry> entries;
+  int answer = IDYES;
+  int busy = 0;  // wait cursor switched on minus switched off
+  unsigned paused = 0;  // milliseconds of pauses asked for
+};
+
+// Installs a recording UI for the lifetime of the object.
+struct RecordingUi {
+  explicit RecordingUi(MessageLog* log);
+  ~RecordingUi();
+  const UiHooks* previous;
+};
 
 // Runs dialog template 100 with proc, calling scenario(dialog) once its
 // modal loop runs. The dialog is ended afterwards (result -2) if the

@@ -2,7 +2,6 @@
 
 #include <iterator>
 
-#include "platform/ui.h"
 #include "ui/dialog.h"
 #include "ui/resources/resource.h"
 

@@ -1,0 +1,35 @@
+#include "settings/run_settings.h"
+
+#include <cstring>
+
+#include "base/text.h"
+#include "settings/settings.h"
+
+// The entries of the record's table, in order, each copied behind the one
+// before. They are pieces of one MAXPATH buffer, so they always fit.
+static void CopyExtTable(ExtTable* t) {
+  size_t used = 0;
+  t->count = 0;
+  for (int32_t k = 0; k < g_NumExt && k < MAXNEXT; ++k) {
+    const char* entry = g_ExtList[k];
+    if (!entry || used >= sizeof t->buf) continue;
+    t->at[t->count++] = static_cast<uint16_t>(used);
+    used += CopyText(t->buf + used, sizeof t->buf - used, entry) + 1;
+  }
+}
+
+RunSettings TakeRunSettings() {
+  RunSettings s;
+  s.html = g_htmlFlag != 0;
+  s.tfmt = g_tfmtFlag != 0;
+  s.komma = g_kommaFlag != 0;
+  s.total = g_totalFlag != 0;
+  s.formula = g_formlFlag != 0;
+  s.stripExt = g_rmextFlag != 0;
+  s.artistFirst = g_artfFlag != 0;
+  s.widthArtist = g_ColWArt;
+  s.widthTitle = g_ColWTit;
+  CopyExtTable(&s.ext);
+  CopyText(s.source, sizeof s.source, g_opnFName);
+  return s;
+}

@@ -1,0 +1,35 @@
+// The settings of one conversion run: a copy of the record taken once at its
+// start, so that a run reads one consistent set of values, never the
+// program-wide variables, and needs nothing from whoever started it.
+#pragma once
+
+#include <cstdint>
+
+#include "base/limits.h"
+
+// The extension table as a value: every entry a zero-terminated text in buf.
+struct ExtTable {
+  char buf[MAXPATH];
+  uint16_t at[MAXNEXT];  // start of each entry in buf
+  int32_t count;
+};
+
+struct RunSettings {
+  bool html;         // HTML table
+  bool tfmt;         // fixed-width text (when not HTML); else import text
+  bool komma;        // import text separated by "," (else tab)
+  bool total;        // total line
+  bool formula;      // import text's total as a formula
+  bool stripExt;     // known extensions removed from titles
+  bool artistFirst;  // column order
+  int32_t widthArtist;
+  int32_t widthTitle;
+  ExtTable ext;
+  char source[MAXPATH];  // the source list, whose folder relative entries use
+};
+
+// The record as it is now.
+RunSettings TakeRunSettings();
+
+// The import text's separator: "," or a tab.
+inline const char* Separator(const RunSettings& s) { return s.komma ? "," : "\t"; }
