@@ -127,6 +127,52 @@ size_t Utf8Encode(uint32_t cp, char* dst) {
   return 4;
 }
 
+bool IsValidUtf8(const char* s, size_t len) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(s);
+  for (size_t i = 0; i < len;) {
+    if (p[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t n = Utf8CharLen(p + i, len - i);
+    if (n == 1) return false;
+    i += n;
+  }
+  return true;
+}
+
+// Windows-1252 0x80..0x9F.
+static const uint16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+uint32_t Cp1252CodePoint(unsigned char b) {
+  return b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : b;
+}
+
+size_t Cp1252ToUtf8(char* dst, size_t cap, const char* src, size_t len) {
+  if (cap == 0) return 0;
+  size_t out = 0;
+  for (size_t k = 0; k < len && src[k] != '\0'; ++k) {
+    char tmp[4];
+    size_t n = Utf8Encode(Cp1252CodePoint(static_cast<unsigned char>(src[k])), tmp);
+    if (out + n > cap - 1) break;
+    std::memcpy(dst + out, tmp, n);
+    out += n;
+  }
+  dst[out] = '\0';
+  return out;
+}
+
+size_t ShownText(char* dst, size_t cap, const char* src) {
+  if (cap == 0) return 0;
+  size_t len = std::strlen(src);
+  if (!IsValidUtf8(src, len)) return Cp1252ToUtf8(dst, cap, src, len);
+  return CopyTextN(dst, cap, src, Utf8CutBytes(src, len, cap - 1));
+}
+
 bool EqualsNoCase(const char* a, const char* b) {
   return EqualsNoCaseN(a, b, SIZE_MAX);
 }

@@ -40,6 +40,23 @@ size_t Utf8CutBytes(const char* s, size_t len, size_t maxBytes);
 // Appends the UTF-8 form of code point cp to dst; returns bytes written (1..4).
 size_t Utf8Encode(uint32_t cp, char* dst);
 
+// True when the first len bytes of s are valid UTF-8 throughout.
+bool IsValidUtf8(const char* s, size_t len);
+
+// The code point of a Windows-1252 byte; the five bytes the code page leaves
+// undefined keep their Latin-1 code points, as the Windows conversion does.
+uint32_t Cp1252CodePoint(unsigned char b);
+
+// src (at most len bytes, up to its first zero byte) read as Windows-1252,
+// into dst (cap bytes) as UTF-8, cut before a character that would not fit,
+// always terminated. Returns the bytes stored.
+size_t Cp1252ToUtf8(char* dst, size_t cap, const char* src, size_t len);
+
+// A name as it is shown: src itself when it is valid UTF-8, else read as
+// Windows-1252 (what players on Windows write into their lists). Into dst
+// (cap bytes), never cut inside a character. Returns the bytes stored.
+size_t ShownText(char* dst, size_t cap, const char* src);
+
 // Case-insensitive comparison of ASCII letters, as the C locale does it:
 // the whole texts, or at most their first n bytes.
 bool EqualsNoCase(const char* a, const char* b);

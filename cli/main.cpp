@@ -181,9 +181,9 @@ static bool AbsolutePath(const char* path, std::string* out) {
   return true;
 }
 
-static void Report(ConvertResult r, const char* target) {
+static void Report(ConvertResult r, const char* target, int32_t badLine) {
   char msg[MSGSIZE];
-  const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg);
+  const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg, badLine);
   if (caption) std::fprintf(stderr, "mirtun-convert: %s: %s\n", caption, msg);
   if (r == CONVERT_TARGET_EXISTS)
     std::fprintf(stderr, "mirtun-convert: mit --force wird sie überschrieben.\n");
@@ -192,12 +192,12 @@ static void Report(ConvertResult r, const char* target) {
 // Converts into target ("-": standard output). A target that exists but is
 // no regular file (a device such as /dev/null, a pipe) is only written to,
 // never replaced, so there is nothing to ask.
-static ConvertResult Convert(const CliArgs& args) {
+static ConvertResult Convert(const CliArgs& args, int32_t* badLine) {
   const RunSettings s = TakeRunSettings();
-  if (std::strcmp(args.target, "-") == 0) return ConvertToStream(s, stdout);
+  if (std::strcmp(args.target, "-") == 0) return ConvertToStream(s, stdout, badLine);
   bool overwrite = args.force ||
                    (PathExists(args.target) && !IsRegularFile(args.target));
-  return ConvertToFile(s, args.target, overwrite);
+  return ConvertToFile(s, args.target, overwrite, badLine);
 }
 
 int main(int argc, char** argv) {
@@ -222,8 +222,9 @@ int main(int argc, char** argv) {
   }
   CopyText(g_opnFName, sizeof g_opnFName, abs.c_str());
 
-  ConvertResult r = Convert(args);
+  int32_t badLine = 0;
+  ConvertResult r = Convert(args, &badLine);
   if (r == CONVERT_WRITTEN) return 0;
-  Report(r, std::strcmp(args.target, "-") == 0 ? "(Standardausgabe)" : args.target);
+  Report(r, std::strcmp(args.target, "-") == 0 ? "(Standardausgabe)" : args.target, badLine);
   return 1;
 }

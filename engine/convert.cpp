@@ -17,9 +17,12 @@ static const char HTMLHEAD2[] =
 static const char HTMLHEAD3[] = "\">";
 static const char HTMLTAIL[] = "</table>\n</body>\n</html>\n";
 
-void WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s) {
+int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
+                 int32_t* badLine) {
   // One thread writes this stream: spare every small write its lock.
   __fsetlocking(outFile, FSETLOCKING_BYCALLER);
+  // A mark in front of the first entry would make it another name.
+  TsSkipBom(inFile);
   if (s.html) {
     // The source path stands in the head twice, escaped like every text.
     std::fputs(HTMLHEAD1, outFile);
@@ -30,8 +33,12 @@ void WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s) {
   }
   RowSink sink;
   SinkInit(&sink, outFile, &s);
-  ChooseReader(s.source)(inFile, &sink);
+  if (!ChooseReader(s.source)(inFile, &sink)) {
+    if (badLine) *badLine = sink.badLine;
+    return 0;
+  }
   if (s.html) std::fputs(HTMLTAIL, outFile);
+  return 1;
 }
 
 // Opens the source for reading; only a regular file is a source.
@@ -41,7 +48,7 @@ static FilePtr OpenSource(const char* path) {
 }
 
 ConvertResult ConvertToFile(const RunSettings& s, const char* target,
-                            bool overwrite) {
+                            bool overwrite, int32_t* badLine) {
   FilePtr src = OpenSource(s.source);
   if (!src) return CONVERT_NO_SOURCE;
   // Writing the source over itself would lose it.
@@ -52,17 +59,21 @@ ConvertResult ConvertToFile(const RunSettings& s, const char* target,
   if (!OpenTargetFile(&out, target)) return CONVERT_CANNOT_OPEN;
   TextStream in;
   TsInit(&in, src.get());
-  WriteListing(&in, out.file, s);
+  if (!WriteListing(&in, out.file, s, badLine)) {
+    AbortTargetFile(&out);  // half a listing never replaces a target
+    return CONVERT_SOURCE_DAMAGED;
+  }
   src.reset();
   return CommitTargetFile(&out) ? CONVERT_WRITTEN : CONVERT_WRITE_FAILED;
 }
 
-ConvertResult ConvertToStream(const RunSettings& s, FILE* outFile) {
+ConvertResult ConvertToStream(const RunSettings& s, FILE* outFile,
+                              int32_t* badLine) {
   FilePtr src = OpenSource(s.source);
   if (!src) return CONVERT_NO_SOURCE;
   TextStream in;
   TsInit(&in, src.get());
-  WriteListing(&in, outFile, s);
+  int whole = WriteListing(&in, outFile, s, badLine);
   if (std::fflush(outFile) != 0 || std::ferror(outFile)) return CONVERT_WRITE_FAILED;
-  return CONVERT_WRITTEN;
+  return whole ? CONVERT_WRITTEN : CONVERT_SOURCE_DAMAGED;
 }

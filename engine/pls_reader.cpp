@@ -9,7 +9,7 @@
 #include "engine/helpers.h"
 #include "engine/readers.h"
 
-void plsOutputLine(TextStream* inFile, RowSink* sink) {
+int plsOutputLine(TextStream* inFile, RowSink* sink) {
   char line[MAXPATH];
 
   size_t len;
@@ -50,4 +50,5 @@ void plsOutputLine(TextStream* inFile, RowSink* sink) {
     }
   }
   Finish(sink);
+  return 1;
 }

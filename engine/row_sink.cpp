@@ -6,6 +6,7 @@ void SinkInit(RowSink* sink, FILE* out, const RunSettings* s) {
   sink->cols = ColumnsFrom(*s);
   sink->tsum = 0;
   sink->rows = 0;
+  sink->badLine = 0;
 }
 
 void AddNamePart(RowSink* sink, const char* artist, const char* title) {

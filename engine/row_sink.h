@@ -22,6 +22,7 @@ struct RowSink {
   Columns cols;
   uint32_t tsum;  // seconds of every row so far
   int32_t rows;   // rows so far
+  int32_t badLine;  // where a damaged source was found to be damaged
 };
 
 void SinkInit(RowSink* sink, FILE* out, const RunSettings* s);

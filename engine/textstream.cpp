@@ -73,6 +73,24 @@ static bool Refill(TextStream* ts) {
   return ts->end > start;
 }
 
+bool TsSkipBom(TextStream* ts) {
+  static const char kBom[] = "\xEF\xBB\xBF";
+  while (ts->end - ts->pos < 3 && Refill(ts)) {
+  }
+  if (ts->end - ts->pos < 3 || std::memcmp(ts->buf.get() + ts->pos, kBom, 3) != 0)
+    return false;
+  ts->pos += 3;
+  return true;
+}
+
+bool TsBlock(TextStream* ts, const char** data, size_t* len) {
+  if (ts->pos == ts->end && !Refill(ts)) return false;
+  *data = ts->buf.get() + ts->pos;
+  *len = ts->end - ts->pos;
+  ts->pos = ts->end;
+  return true;
+}
+
 char* TsGets(char* s, int n, TextStream* ts, size_t* len) {
   size_t want = n > 1 ? static_cast<size_t>(n - 1) : 0;
   size_t take;

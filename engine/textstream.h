@@ -33,3 +33,12 @@ char* TsGets(char* s, int n, TextStream* ts, size_t* len = nullptr);
 // returns an empty line). Returns null only when the source ended before this
 // call stored or consumed anything.
 char* MyFgets(char* s, int n, TextStream* iop);
+
+// Skips a UTF-8 byte-order mark at the current position (the start of a
+// source). Returns true when there was one.
+bool TsSkipBom(TextStream* ts);
+
+// The next bytes of the source as they stand in the buffer, for a reader
+// that parses blocks (an XML parser): *data points to *len > 0 bytes, valid
+// until the next call on ts. Returns false at the end of the source.
+bool TsBlock(TextStream* ts, const char** data, size_t* len);

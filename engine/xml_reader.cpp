@@ -167,7 +167,7 @@ static void HandleKeys(XmlRun* x, const LineMarks& m) {
   }
 }
 
-void xmlOutputLine(TextStream* inFile, RowSink* sink) {
+int xmlOutputLine(TextStream* inFile, RowSink* sink) {
   XmlRun x;
   x.sink = sink;
   std::memset(x.title, 0, sizeof x.title);
@@ -192,4 +192,5 @@ void xmlOutputLine(TextStream* inFile, RowSink* sink) {
   }
   FlushHeld(&x);
   Finish(sink);
+  return 1;
 }

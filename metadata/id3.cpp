@@ -124,20 +124,10 @@ static bool PutCodePoint(Utf8Sink* s, uint32_t cp) {
   return true;
 }
 
-// Windows-1252 0x80..0x9F; the five bytes it leaves undefined keep their
-// Latin-1 code points, as the Windows conversion gives them.
-static const uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 // ID3v1 fields and encoding 0: 8-bit text up to its first zero byte.
 static void FromCp1252(Utf8Sink* s, const unsigned char* p, size_t n) {
   for (size_t k = 0; k < n && p[k] != 0; ++k) {
-    uint32_t cp = p[k];
-    if (cp >= 0x80 && cp < 0xA0) cp = kCp1252High[cp - 0x80];
-    if (!PutCodePoint(s, cp)) return;
+    if (!PutCodePoint(s, Cp1252CodePoint(p[k]))) return;
   }
 }
 

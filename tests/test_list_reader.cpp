@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/convert.h"
-#include "engine/list_reader.h"
+#include "engine/entry.h"
 #include "base/text.h"
 #include "platform/files.h"
 #include "settings/settings.h"
@@ -72,7 +72,7 @@ int OpenDescriptors() {
 
 }  // namespace
 
-// Lines that name no file: the rules for skipping, URLs and path names.
+// Lines that name no file: the rules for skipping, streams and path names.
 TEST(OutputLine, LinesWithoutFiles) {
   PlainSettings();
   TempDir dir;
@@ -82,28 +82,88 @@ TEST(OutputLine, LinesWithoutFiles) {
   } cases[] = {
       {"", ""},
       {"#EXTM3U\n#EXTINF:215,Artist - Song\n\n", ""},
-      {"#EXTALB:Album\n   \n", std::string(kDefaults) + kDefaults},
+      // Comments, directives and blank lines are no entries.
+      {"#EXTALB:Album\n   \n\t \n#EXTVLCOPT:network-caching=1000\n#PLAYLIST:Party\n"
+       "#EXTGRP:Rock\n#EXTCPlayListM3U::M3U\n# a comment\nx #EXTM3U\n",
+       ""},
       {"http://x/stream\n", "(Kein Interpret)\thttp://x/stream\t00:00:00\n"},
-      {"https://x/a/b/c.mp3\n", "a\tc\t00:00:00\n"},
-      {"HTTP://x/a/b/c.mp3\n", "a\tc\t00:00:00\n"},
+      {"listen at http://x/stream\n", "(Kein Interpret)\tlisten at http://x/stream\t00:00:00\n"},
+      // Any scheme but file: is a stream, its address the title.
+      {"https://x/a/b/c.mp3\n", "(Kein Interpret)\thttps://x/a/b/c.mp3\t00:00:00\n"},
+      {"HTTP://x/a/b/c.mp3\n", "(Kein Interpret)\tHTTP://x/a/b/c.mp3\t00:00:00\n"},
+      {"rtsp://x/live\nmms://x/a\nftp://x/b.mp3\nicy+x.1://y\n",
+       "(Kein Interpret)\trtsp://x/live\t00:00:00\n(Kein Interpret)\tmms://x/a\t00:00:00\n"
+       "(Kein Interpret)\tftp://x/b.mp3\t00:00:00\n(Kein Interpret)\ticy+x.1://y\t00:00:00\n"},
+      // A drive letter is no scheme.
+      {"C://Music/Artist/Album/x.mp3\n", "Artist\tx\t00:00:00\n"},
       {"D:\\Music/Artist/Album/x.mp3\n",
        "(Kein Interpret)\tMusic/Artist/Album/x\t00:00:00\n"},
       {"C:\\Music\\Artist\\Album\\\n", "Artist\t\t00:00:00\n"},
       {"C:\\Music\\Artist\\Album\\01 Song.mp3\n", "Artist\t01 Song\t00:00:00\n"},
       {"Artist\\Album\\Song.mp3\n", "(Kein Interpret)\tSong\t00:00:00\n"},
       {"/music/Artist/Album/Song.ogg\n", "Artist\tSong\t00:00:00\n"},
+      // A name without a folder part is the title.
+      {"Junimond.mp3\nJunimond\n.mp3\n",
+       "(Kein Interpret)\tJunimond\t00:00:00\n(Kein Interpret)\tJunimond\t00:00:00\n"
+       "(Kein Interpret)\t\t00:00:00\n"},
       {"C:\\Music\\Song.mp3|1234\n|\n",
        std::string("(Kein Interpret)\tSong\t00:00:00\n") + kDefaults},
+      // Names from a file address or an escaped path come decoded.
+      {"file:///m/Die%20%C3%84rzte/Album/01%20Westerland.mp3\n",
+       "Die \xC3\x84rzte\t01 Westerland\t00:00:00\n"},
+      {"file://localhost/m/A/B/c%zz.mp3\n", "A\tc%zz\t00:00:00\n"},
+      {"file://server/share/Artist/Album/x.mp3\n", "Artist\tx\t00:00:00\n"},
+      {"Music/Artist/Album/01%20Song%2.mp3\n", "Artist\t01 Song%2\t00:00:00\n"},
       // Bare CR and CR LF end lines as LF does.
       {"a\\b\\c\\d.mp3\re\\f\\g\\h.mp3\r\ni\\j\\k\\l.mp3",
        "b\td\t00:00:00\nf\th\t00:00:00\nj\tl\t00:00:00\n"},
       // A last line without LF, longer and shorter than the line before.
-      {"a.mp3\nMusic/Falco/Falco 3/01 Rock Me Amadeus.mp3",
-       std::string(kDefaults) + "Falco\t01 Rock Me Amadeus\t00:00:00\n"},
+      {"a/b.mp3\nMusic/Falco/Falco 3/01 Rock Me Amadeus.mp3",
+       "(Kein Interpret)\tb\t00:00:00\nFalco\t01 Rock Me Amadeus\t00:00:00\n"},
       {"Music/Falco/Falco 3/01 Rock Me Amadeus.mp3\nX/Y/Z/b.mp3",
        "Falco\t01 Rock Me Amadeus\t00:00:00\nY\tb\t00:00:00\n"},
+      // A byte-order mark before the first entry is no part of it.
+      {"\xEF\xBB\xBFMusic/Falco/Falco 3/Jeanny.mp3\n", "Falco\tJeanny\t00:00:00\n"},
+      {"\xEF\xBB\xBF#EXTM3U\n", ""},
+      // Windows-1252 lines are shown in UTF-8.
+      {"M\xFCsik/Die \xC4rzte/Album/S\xFC\xDF \x80.mp3\n",
+       "Die \xC3\x84rzte\tS\xC3\xBC\xC3\x9F \xE2\x82\xAC\t00:00:00\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(Convert(dir, c.list), c.rows) << c.list;
+}
+
+// #EXTINF names and times of entries that are not files.
+TEST(OutputLine, ExtInfForStreamsAndMissingFiles) {
+  PlainSettings();
+  TempDir dir;
+  const struct {
+    std::string list;
+    std::string rows;
+  } cases[] = {
+      {"#EXTINF:215,Falco - Rock Me Amadeus\nMusic/x.mp3\n", "Falco\tRock Me Amadeus\t00:03:35\n"},
+      // The first " - " splits; the extension goes as usual.
+      {"#EXTINF:10,A - B - C.mp3\nx.mp3\n", "A\tB - C\t00:00:10\n"},
+      {"#EXTINF:187.9,Title only\nx.mp3\n", "(Kein Interpret)\tTitle only\t00:03:07\n"},
+      {"#EXTINF:-1,Radio Eins\nhttps://x/stream\n", "(Kein Interpret)\tRadio Eins\t00:00:00\n"},
+      {"#EXTINF:0.5,Half\nx.mp3\n", "(Kein Interpret)\tHalf\t00:00:00\n"},
+      // Attributes, and a comma inside their quotes.
+      {"#EXTINF:-1 tvg-name=\"A, B\" tvg-logo=\"l.png\",Sender - Show\nhttp://x\n",
+       "Sender\tShow\t00:00:00\n"},
+      // An empty text leaves the names to the path; the time still counts.
+      {"#EXTINF:60,\nMusic/Falco/Falco 3/Jeanny.mp3\n", "Falco\tJeanny\t00:01:00\n"},
+      {"#EXTINF:60\nhttp://x/s\n", "(Kein Interpret)\thttp://x/s\t00:01:00\n"},
+      // Directives between belong to nothing; the #EXTINF waits for its entry.
+      {"#EXTINF:5,A - B\n#EXTVLCOPT:x\n\nhttp://x\nhttp://y\n",
+       "A\tB\t00:00:05\n(Kein Interpret)\thttp://y\t00:00:00\n"},
+      // A second #EXTINF replaces the first.
+      {"#EXTINF:5,A - B\n#EXTINF:6,C - D\nhttp://x\n", "C\tD\t00:00:06\n"},
+      {"#EXTINF:5,Caf\xE9 - \x93Hi\x94\nhttp://x\n",
+       "Caf\xC3\xA9\t\xE2\x80\x9CHi\xE2\x80\x9D\t00:00:05\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Convert(dir, c.list), c.rows) << c.list;
+  g_totalFlag = 1;
+  EXPECT_EQ(Convert(dir, "#EXTINF:100,A - B\nhttp://x\n#EXTINF:-1,C\nhttp://y\n"),
+            "A\tB\t00:01:40\n(Kein Interpret)\tC\t00:00:00\n\tGesamtzeit\t00:01:40");
 }
 
 TEST(OutputLine, LongLinesComeInPiecesOf510) {
@@ -183,6 +243,40 @@ TEST(OutputLine, RelativeEntriesAndSpecialFiles) {
   EXPECT_EQ(FileExists((dir / "music").c_str()), 0);
   EXPECT_EQ(FileExists((dir / "music/pipe.mp3").c_str()), 0);
   EXPECT_EQ(FileExists((dir / "music/Band - Song.wav").c_str()), 1);
+}
+
+// An entry that names no file as written is looked for decoded, in UTF-8,
+// and with "/" for "\\"; the file's own names then stand, and an #EXTINF
+// time counts only when the media gives none.
+TEST(OutputLine, FilesFoundInOtherSpellings) {
+  PlainSettings();
+  TempDir dir;
+  mkdir((dir / "music").c_str(), 0700);
+  WriteFile(dir / "music/Band - Song.wav", Fixture("tone.wav"));
+  WriteFile(dir / "music/S\xC3\xBC\xC3\x9F.wav", Fixture("tone.wav"));
+  WriteFile(dir / "music/S\xFC\xDF 2.wav", Fixture("tone.wav"));
+  WriteFile(dir / "music/100%25.wav", Fixture("tone.wav"));
+  WriteFile(dir / "music/silent.mp3", "no audio here");
+  std::string abs = dir / "music/Band%20-%20Song.wav";
+  const struct {
+    std::string entry;
+    std::string row;
+  } cases[] = {
+      {"music/Band%20-%20Song.wav", "Band\tSong\t00:00:01\n"},
+      {"music\\Band - Song.wav", "Band\tSong\t00:00:01\n"},
+      {"music\\Band%20-%20Song.wav", "Band\tSong\t00:00:01\n"},
+      {"file://" + abs, "Band\tSong\t00:00:01\n"},
+      {"file://localhost" + abs, "Band\tSong\t00:00:01\n"},
+      {"FILE://" + abs, "Band\tSong\t00:00:01\n"},
+      {"file:" + abs, "Band\tSong\t00:00:01\n"},
+      {"file://elsewhere/x/Artist/Album/Band%20-%20Song.wav", "Artist\tBand - Song\t00:00:00\n"},
+      {"music/S\xFC\xDF.wav", "(Kein Interpret)\tS\xC3\xBC\xC3\x9F\t00:00:01\n"},
+      {"music/S\xFC\xDF 2.wav", "(Kein Interpret)\tS\xC3\xBC\xC3\x9F 2\t00:00:01\n"},
+      {"music/100%25.wav", "(Kein Interpret)\t100%25\t00:00:01\n"},
+      {"#EXTINF:99,Other - Name\nmusic/Band - Song.wav", "Band\tSong\t00:00:01\n"},
+      {"#EXTINF:99,Other - Name\nmusic/silent.mp3", "(Kein Interpret)\tsilent\t00:01:39\n"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Convert(dir, c.entry + "\n"), c.row) << c.entry;
 }
 
 // 2,000 entries of files that are opened: every file and demuxer is closed.

@@ -9,9 +9,10 @@
 #include "ui/ui_hooks.h"
 
 // Tells the user what went wrong.
-static void Complain(HWND hDlg, ConvertResult r, const char* target) {
+static void Complain(HWND hDlg, ConvertResult r, const char* target,
+                     int32_t badLine) {
   char msg[MSGSIZE];
-  const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg);
+  const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg, badLine);
   if (caption) MessageBoxA(hDlg, msg, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -25,12 +26,13 @@ static bool AskOverwrite(HWND hDlg, const char* target) {
 int CreateTargetFile(HWND hDlg) {
   const RunSettings s = TakeRunSettings();
   SetMouseBusy(1);
-  ConvertResult r = ConvertToFile(s, g_savFName, false);
+  int32_t badLine = 0;
+  ConvertResult r = ConvertToFile(s, g_savFName, false, &badLine);
   if (r == CONVERT_TARGET_EXISTS) {
     SetMouseBusy(0);
     if (!AskOverwrite(hDlg, g_savFName)) return 0;
     SetMouseBusy(1);
-    r = ConvertToFile(s, g_savFName, true);
+    r = ConvertToFile(s, g_savFName, true, &badLine);
   }
   if (r == CONVERT_WRITTEN) {
     // The first target written fixes the folder that later targets start in.
@@ -42,7 +44,7 @@ int CreateTargetFile(HWND hDlg) {
   }
   SetMouseBusy(0);
   if (r != CONVERT_WRITTEN) {
-    Complain(hDlg, r, g_savFName);
+    Complain(hDlg, r, g_savFName, badLine);
     return 0;
   }
   return 1;

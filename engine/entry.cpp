@@ -1,0 +1,200 @@
+#include "engine/entry.h"
+
+#include <cstring>
+
+#include "base/path.h"
+#include "base/text.h"
+#include "engine/helpers.h"
+#include "metadata/id3.h"
+#include "metadata/playtime.h"
+#include "platform/files.h"
+
+int FileExists(const char* szPath) { return IsRegularFile(szPath); }
+
+void ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap) {
+  if (entry[0] == '/') {
+    CopyText(out, cap, entry);
+    return;
+  }
+  size_t dirLen = PathFolderLen(listPath);
+  FormatText(out, cap, "%.*s%s", static_cast<int>(dirLen), listPath, entry);
+}
+
+static int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+bool PercentDecode(char* dst, size_t cap, const char* src) {
+  if (cap == 0) return false;
+  bool decoded = false;
+  size_t out = 0;
+  for (const char* p = src; *p && out < cap - 1; ++p) {
+    int hi, lo;
+    if (*p == '%' && (hi = HexValue(p[1])) >= 0 && (lo = HexValue(p[2])) >= 0 &&
+        (hi | lo) != 0) {
+      dst[out++] = static_cast<char>(hi << 4 | lo);
+      p += 2;
+      decoded = true;
+    } else {
+      dst[out++] = *p;
+    }
+  }
+  dst[out] = '\0';
+  return decoded;
+}
+
+// "letters://" at the start: a scheme of two characters at least, so that a
+// drive letter ("C://") is none.
+static size_t SchemeLength(const char* text) {
+  size_t n = 0;
+  while ((text[n] >= 'a' && text[n] <= 'z') || (text[n] >= 'A' && text[n] <= 'Z') ||
+         (n > 0 && ((text[n] >= '0' && text[n] <= '9') || text[n] == '+' ||
+                    text[n] == '-' || text[n] == '.')))
+    ++n;
+  return n >= 2 && std::strncmp(text + n, "://", 3) == 0 ? n : 0;
+}
+
+// Tries one spelling of a path; on success e names the file.
+static bool TryPath(const char* candidate, const char* listPath, Entry* e) {
+  ResolveEntry(candidate, listPath, e->path, sizeof e->path);
+  if (!FileExists(e->path)) return false;
+  e->kind = ENTRY_FILE;
+  return true;
+}
+
+// A "file:" address. Of this host: the decoded absolute path, looked up as
+// it stands. Of another host: no file here; the names come from host and
+// path.
+static void LocateFileUrl(const char* text, const char* listPath, Entry* e) {
+  const char* rest = text + 5;  // after "file:"
+  char decoded[MAXPATH];
+  if (std::strncmp(rest, "//", 2) == 0) {
+    const char* host = rest + 2;
+    const char* slash = std::strchr(host, '/');
+    size_t hostLen = slash ? static_cast<size_t>(slash - host) : std::strlen(host);
+    bool local = hostLen == 0 || (hostLen == 9 && EqualsNoCaseN(host, "localhost", 9));
+    if (!local || !slash) {
+      PercentDecode(decoded, sizeof decoded, host);
+      ShownText(e->shown, sizeof e->shown, decoded);
+      return;
+    }
+    rest = slash;
+  }
+  PercentDecode(decoded, sizeof decoded, rest);
+  ShownText(e->shown, sizeof e->shown, decoded);
+  TryPath(decoded, listPath, e);
+}
+
+void LocateEntry(const char* text, const char* listPath, Entry* e) {
+  e->kind = ENTRY_MISSING;
+  e->path[0] = '\0';
+  if (EqualsNoCaseN(text, "file:/", 6)) {
+    LocateFileUrl(text, listPath, e);
+    return;
+  }
+  if (SchemeLength(text) > 0 || std::strstr(text, "http://")) {
+    e->kind = ENTRY_STREAM;
+    ShownText(e->shown, sizeof e->shown, text);
+    return;
+  }
+
+  // The spellings to try, in this order; each also with "/" for "\".
+  char utf8[MAXPATH];
+  char decoded[MAXPATH];
+  const char* forms[3];
+  int count = 0;
+  forms[count++] = text;
+  if (!IsValidUtf8(text, std::strlen(text))) {
+    Cp1252ToUtf8(utf8, sizeof utf8, text, std::strlen(text));
+    forms[count++] = utf8;
+  }
+  bool escaped = PercentDecode(decoded, sizeof decoded, text);
+  if (escaped) forms[count++] = decoded;
+  ShownText(e->shown, sizeof e->shown, escaped ? decoded : text);
+
+  for (int k = 0; k < count; ++k)
+    if (TryPath(forms[k], listPath, e)) return;
+  if (!std::strchr(text, '\\')) return;
+  for (int k = 0; k < count; ++k) {
+    char slashed[MAXPATH];
+    CopyText(slashed, sizeof slashed, forms[k]);
+    for (char* p = slashed; (p = std::strchr(p, '\\')) != nullptr; ++p) *p = '/';
+    if (TryPath(slashed, listPath, e)) return;
+  }
+  e->path[0] = '\0';
+}
+
+void NamesFromPath(const char* path, char* title, char* artist, const RunSettings& s) {
+  char work[MAXPATH];
+  CopyText(work, sizeof work, path);
+  char* sep = StrRSlash(work);
+  if (!sep) {
+    // Only a name: it is the title.
+    if (work[0] == '\0') return;
+    CopyText(title, MAXPATH, work);
+    RemoveExt(title, s);
+    return;
+  }
+  CopyText(title, MAXPATH, sep + 1);
+  RemoveExt(title, s);
+  *sep = '\0';
+  if (!(sep = StrRSlash(work))) return;
+  *sep = '\0';
+  if (!(sep = StrRSlash(work))) return;
+  CopyText(artist, MAXPATH, sep + 1);
+}
+
+// At most the first two characters of text as a decimal number.
+static int32_t TwoDigits(const char* text, size_t avail) {
+  char digits[3];
+  CopyTextN(digits, sizeof digits, text, avail < 2 ? avail : 2);
+  return Atoi32(digits);
+}
+
+int32_t NamesFromFileTitle(const char* path, char* title, char* artist,
+                           const RunSettings& s) {
+  char name[MAXPATH];
+  if (GetFileTitle(path, name, sizeof name) != 0) return 0;
+  int32_t time = GetMP3Length(path) / 1000;
+  // A file name is bytes; the names shown are UTF-8.
+  char ftitle[MAXPATH];
+  ShownText(ftitle, sizeof ftitle, name);
+  RemoveExt(ftitle, s);
+  char* dash = StrRStr(ftitle, " - ");
+  if (!dash) {
+    CopyText(title, MAXPATH, ftitle);
+    return time;
+  }
+  *dash = '\0';
+  CopyText(artist, MAXPATH, ftitle);
+  CopyText(title, MAXPATH, dash + 3);
+
+  char* paren = std::strrchr(title, '(');
+  if (!paren) return time;
+  // The character before the '(' goes with it; the text after the '('
+  // stays in the buffer for the time.
+  *(paren == title ? paren : paren - 1) = '\0';
+  char* colon = std::strchr(paren + 1, ':');
+  if (!colon) return time;
+  int32_t min = TwoDigits(paren + 1, static_cast<size_t>(colon - (paren + 1)));
+  int32_t sec = TwoDigits(colon + 1, 2);
+  return min * 60 + sec;
+}
+
+int32_t NamesFromFile(const char* path, char* title, char* artist, const RunSettings& s) {
+  if (ReadTags(path, title, artist, MAXPATH)) return GetMP3Length(path) / 1000;
+  return NamesFromFileTitle(path, title, artist, s);
+}
+
+void NamesFromListText(const char* text, char* title, char* artist, const RunSettings& s) {
+  const char* dash = std::strstr(text, " - ");
+  if (dash) {
+    CopyTextN(artist, MAXPATH, text, static_cast<size_t>(dash - text));
+    text = dash + 3;
+  }
+  CopyText(title, MAXPATH, text);
+  RemoveExt(title, s);
+}

@@ -1,0 +1,67 @@
+// What an entry of a list names, and the names and time that the entry
+// itself gives: shared by every reader whose entries are paths or addresses
+// (plain lists, PLS, XSPF, WPL).
+//
+// An entry is a stream when it starts with a scheme ("https://", "rtsp://",
+// "mms://", ...) other than "file://", or holds "http://" anywhere. A
+// "file://" address of this host (empty host or "localhost") is the local
+// file of its percent-decoded path; of another host it names no file here.
+// Anything else is a path: absolute when it starts with "/", else relative
+// to the list's folder. A path that names no file as written is tried in its
+// UTF-8 form (when it is not valid UTF-8: a list written on Windows),
+// percent-decoded (when it holds %XX escapes: VLC writes relative entries
+// so), and with "/" for every "\" (when it holds backslashes).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "base/limits.h"
+#include "settings/run_settings.h"
+
+enum EntryKind { ENTRY_STREAM, ENTRY_FILE, ENTRY_MISSING };
+
+struct Entry {
+  EntryKind kind;
+  char path[2 * MAXPATH];  // ENTRY_FILE: the regular file found
+  // The entry as names are taken from it: valid UTF-8, a file address or a
+  // percent-encoded path decoded.
+  char shown[MAXPATH];
+};
+
+// 1 when szPath names a regular file (a symbolic link is followed), else 0.
+// Directories, FIFOs, devices and sockets do not count: they are never read.
+int FileExists(const char* szPath);
+
+// The path of an entry: one starting with "/" as it is, any other relative
+// to the folder of the list at listPath.
+void ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap);
+
+// Decodes the %XX escapes of src into dst (cap bytes). An escape that is not
+// two hex digits, or stands for a zero byte, stays as written. Returns true
+// when at least one escape was decoded.
+bool PercentDecode(char* dst, size_t cap, const char* src);
+
+// Finds what text, an entry of the list at listPath, names.
+void LocateEntry(const char* text, const char* listPath, Entry* e);
+
+// Names from the parts of a path that names no file: the title from the last
+// part (its extension removed), the artist from the folder two levels above
+// it. A name without any folder part is the title. Parts are split at "\"
+// when the path holds one, else at "/". Texts not found keep their buffers.
+void NamesFromPath(const char* path, char* title, char* artist, const RunSettings& s);
+
+// Names and seconds from the name of a file without tags, read as
+// "Artist - Title (m:ss)"; the seconds from the media when the name holds
+// none. Returns the seconds (0 when none can be had).
+int32_t NamesFromFileTitle(const char* path, char* title, char* artist,
+                           const RunSettings& s);
+
+// Names and seconds of an existing file: its tags and the media's time, else
+// its file name. Returns the seconds.
+int32_t NamesFromFile(const char* path, char* title, char* artist, const RunSettings& s);
+
+// A text a list gives for an entry ("Artist - Title", an #EXTINF text): the
+// artist before its first " - ", the title after it, the extension removed;
+// without " - " all of it is the title and the artist keeps its buffer.
+void NamesFromListText(const char* text, char* title, char* artist, const RunSettings& s);
