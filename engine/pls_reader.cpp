@@ -1,54 +1,155 @@
-// PLS lists: names only from the Title lines, times only from the Length
-// lines. Each row is written in two pieces as the lines come, so a list
-// whose lines are not in the order Title, Length gives ragged rows, exactly
-// as it reads.
+// PLS lists: entries numbered by their keys, "FileN=", "TitleN=" and
+// "LengthN=", under a "[playlist]" header. Every entry gives one row, in the
+// order the entries first appear: its names from TitleN, else from the file;
+// its time from LengthN, else from the file's media. A row is written when a
+// line of another entry comes or the list ends, so an entry whose lines are
+// scattered through the list (no known writer does that) gives a row for
+// each run of its lines.
+//
+// Writers differ: some write TitleN and LengthN for every entry, some only
+// TitleN (then without the artist, or without LengthN), some only FileN.
+// Files are opened only for what the list does not say.
 #include <cstring>
 
 #include "base/limits.h"
 #include "base/text.h"
+#include "engine/entry.h"
 #include "engine/helpers.h"
 #include "engine/readers.h"
+#include "metadata/id3.h"
+#include "metadata/playtime.h"
+
+namespace {
+enum PlsKey { KEY_NONE, KEY_FILE, KEY_TITLE, KEY_LENGTH };
+
+struct PlsEntry {
+  uint64_t number = 0;
+  bool open = false;  // a line of this entry has been read
+  bool haveFile = false;
+  bool haveTitle = false;
+  int32_t length = 0;  // > 0 when given
+  char file[MAXPATH] = "";
+  char title[MAXPATH] = "";  // as the list holds it
+};
+}  // namespace
+
+// The key of a line: the text before its first "=", blanks around it
+// removed, is File, Title or Length in any case, then digits only (the
+// entry's number; "01" is 1). *value is the text after the "=".
+static PlsKey ParseKey(char* line, uint64_t* number, char** value) {
+  char* eq = std::strchr(line, '=');
+  if (!eq) return KEY_NONE;
+  *value = eq + 1;
+  char* end = eq;
+  while (end > line && (end[-1] == ' ' || end[-1] == '\t')) --end;
+  char* p = line + std::strspn(line, " \t");
+  static const struct { const char* name; size_t len; PlsKey key; } kKeys[] = {
+      {"File", 4, KEY_FILE}, {"Title", 5, KEY_TITLE}, {"Length", 6, KEY_LENGTH}};
+  for (const auto& k : kKeys) {
+    if (static_cast<size_t>(end - p) <= k.len || !EqualsNoCaseN(p, k.name, k.len)) continue;
+    uint64_t n = 0;
+    for (char* d = p + k.len; d < end; ++d) {
+      if (*d < '0' || *d > '9') return KEY_NONE;
+      if (n < UINT64_MAX / 10) n = n * 10 + static_cast<uint64_t>(*d - '0');
+    }
+    *number = n;
+    return k.key;
+  }
+  return KEY_NONE;
+}
+
+// "[Artist] Title" splits after the "]"; otherwise the last " - " splits.
+// A "[" anywhere rules out " - ". Returns true when an artist was found.
+static bool SplitTitle(const char* value, char* title, char* artist, const RunSettings& s) {
+  char text[MAXPATH];
+  ShownText(text, sizeof text, value);
+  char* found;
+  size_t skip;
+  if (std::strchr(text, '[')) {
+    found = std::strstr(text, "] ");
+    if (found) ++found;  // the artist keeps its "]"
+    skip = 1;
+  } else {
+    found = StrRStr(text, " - ");
+    skip = 3;
+  }
+  if (found) {
+    CopyTextN(artist, MAXPATH, text, static_cast<size_t>(found - text));
+    CopyText(title, MAXPATH, found + skip);
+  } else {
+    CopyText(title, MAXPATH, text);
+  }
+  RemoveExt(title, s);
+  return found != nullptr;
+}
+
+static void WriteEntry(const PlsEntry& e, RowSink* sink) {
+  const RunSettings& s = *sink->s;
+  char title[MAXPATH];
+  char artist[MAXPATH];
+  CopyText(title, sizeof title, NOTITLE);
+  CopyText(artist, sizeof artist, NOARTIST);
+  bool titleArtist = e.haveTitle && SplitTitle(e.title, title, artist, s);
+  int32_t seconds = e.length;
+
+  if (e.haveFile && (!titleArtist || seconds <= 0)) {
+    Entry entry;
+    LocateEntry(e.file, s.source, &entry);
+    int32_t media = 0;
+    if (entry.kind == ENTRY_FILE) {
+      bool named = titleArtist;
+      if (!named && ReadTags(entry.path, title, artist, MAXPATH)) named = true;
+      if (!named && !e.haveTitle) {
+        media = NamesFromFileTitle(entry.path, title, artist, s);
+      } else if (seconds <= 0) {
+        media = GetMP3Length(entry.path) / 1000;
+      }
+    } else if (!e.haveTitle) {
+      if (entry.kind == ENTRY_STREAM)
+        CopyText(title, sizeof title, entry.shown);
+      else
+        NamesFromPath(entry.shown, title, artist, s);
+    }
+    if (seconds <= 0) seconds = media;
+  }
+  AddRow(sink, artist, title, seconds > 0 ? seconds : kNoTime);
+}
 
 int plsOutputLine(TextStream* inFile, RowSink* sink) {
   char line[MAXPATH];
-
+  PlsEntry current;
   size_t len;
   while (TsGets(line, MAXPATH - 1, inFile, &len)) {
     // A piece holds at most one LF, at its end; a zero byte before it ends
     // the text anyway.
     if (len > 0 && line[len - 1] == '\n') line[len - 1] = '\0';
-
-    if (std::strstr(line, "Title")) {
-      char* eq = std::strchr(line, '=');
-      if (!eq) continue;
-      char* value = eq + 1;
-      const char* artist = NOARTIST;
-      char* title = value;
-      char* found;
-      int titadd;
-      // "[Artist] Song" splits at "] "; a '[' anywhere rules out " - ".
-      if (std::strchr(value, '[')) {
-        found = std::strstr(value, "] ");
-        titadd = 2;
-      } else {
-        found = StrRStr(value, " - ");
-        titadd = 3;
-      }
-      if (found) {
-        found[1] = '\0';
-        artist = value;
-        title = found + titadd;
-      }
-      RemoveExt(title, *sink->s);
-      AddNamePart(sink, artist, title);
-    } else if (std::strstr(line, "Length")) {
-      // No value, a negative or a zero length: an empty time cell.
-      int32_t time = kNoTime;
-      char* eq = std::strchr(line, '=');
-      if (eq && Atoi32(eq + 1) > 0) time = Atoi32(eq + 1);
-      AddTimePart(sink, time);
+    uint64_t number;
+    char* value;
+    PlsKey key = ParseKey(line, &number, &value);
+    if (key == KEY_NONE) continue;
+    if (current.open && number != current.number) {
+      WriteEntry(current, sink);
+      current = PlsEntry();
+    }
+    current.open = true;
+    current.number = number;
+    switch (key) {
+      case KEY_FILE:
+        current.haveFile = true;
+        CopyText(current.file, sizeof current.file, value);
+        break;
+      case KEY_TITLE:
+        current.haveTitle = true;
+        CopyText(current.title, sizeof current.title, value);
+        break;
+      case KEY_LENGTH:
+        current.length = Atoi32(value);  // "126.432" counts 126
+        break;
+      default:
+        break;
     }
   }
+  if (current.open) WriteEntry(current, sink);
   Finish(sink);
   return 1;
 }

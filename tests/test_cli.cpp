@@ -47,11 +47,11 @@ TEST_F(CliTest, WritesEveryStyleToStandardOutput) {
        "Rush                          Tom Sawyer, Live              00:05:00\n" +
            std::string(48, ' ') + "Gesamtzeit: 00:08:35"},
       {{"--import", "a.pls"},
-       "Die \xC3\x84rzte ,Westerland,00:03:35\nRush ,\"Tom Sawyer, Live\",00:05:00\n,Gesamtzeit,=SUMME(C1:C2)"},
+       "Die \xC3\x84rzte,Westerland,00:03:35\nRush,\"Tom Sawyer, Live\",00:05:00\n,Gesamtzeit,=SUMME(C1:C2)"},
       {{"--import", "--tab", "--no-formula", "--title-first", "--keep-ext", "a.pls"},
-       "Westerland.mp3\tDie \xC3\x84rzte \t00:03:35\nTom Sawyer, Live\tRush \t00:05:00\n\tGesamtzeit\t00:08:35"},
+       "Westerland.mp3\tDie \xC3\x84rzte\t00:03:35\nTom Sawyer, Live\tRush\t00:05:00\n\tGesamtzeit\t00:08:35"},
       {{"--import", "--no-total", "--extensions", "wav", "a.pls", "-"},
-       "Die \xC3\x84rzte ,Westerland.mp3,00:03:35\nRush ,\"Tom Sawyer, Live\",00:05:00\n"},
+       "Die \xC3\x84rzte,Westerland.mp3,00:03:35\nRush,\"Tom Sawyer, Live\",00:05:00\n"},
       {{"--width-artist", "5", "--width-title", "12abc", "a.pls"},
        "Die \xC3\x84rzte Westerland  00:03:35\nRush      Tom Sawyer, 00:05:00\n" + std::string(10, ' ') +
            "Gesamtzeit: 00:08:35"},

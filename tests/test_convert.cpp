@@ -70,7 +70,7 @@ TEST_F(ConvertTest, HtmlFrameAroundEmptyAndFullSources) {
   ASSERT_EQ(Convert(dir.File("a.htm")), CONVERT_WRITTEN);
   std::string out = ReadFile(dir.File("a.htm"));
   EXPECT_NE(out.find("<title>Playlist " + dir.path + "/a&amp;&lt;b&gt;&quot;.pls</title>"), std::string::npos);
-  EXPECT_NE(out.find("summary=\"Playlist " + dir.path + "/a&amp;&lt;b&gt;&quot;.pls\"><tr><td>Band </td>"),
+  EXPECT_NE(out.find("summary=\"Playlist " + dir.path + "/a&amp;&lt;b&gt;&quot;.pls\"><tr><td>Band</td>"),
             std::string::npos);
   // Text styles of an empty source give an empty file.
   g_htmlFlag = 0;
@@ -132,7 +132,10 @@ TEST_F(ConvertTest, OverwriteKeepsTheOldPermissions) {
 TEST_F(ConvertTest, WriteErrorKeepsTheOldTargetAndLeavesNoTemporaryFile) {
   // A file size limit makes every write past it fail, as a full disk does.
   std::string big = "[playlist]\n";
-  for (int k = 0; k < 5000; ++k) big += "Title1=Artist - Song number " + std::to_string(k) + "\nLength1=200\n";
+  for (int k = 0; k < 5000; ++k) {
+    std::string n = std::to_string(k + 1);
+    big += "Title" + n + "=Artist - Song number " + n + "\nLength" + n + "=200\n";
+  }
   Source("big.pls", big);
   WriteFile(dir.File("out.txt"), "precious");
   struct rlimit old;

@@ -300,7 +300,7 @@ TEST_F(OptionsConvert, ConversionAfterOkUsesTheNewSettings) {
     Click(main, ASCII);
     Click(main, IDOK);
     EXPECT_EQ(ReadFile(target),
-              "Band ,Lied,00:01:01\nGruppe ,Stück,00:02:05\n,Gesamtzeit,=SUMME(C1:C2)");
+              "Band,Lied,00:01:01\nGruppe,Stück,00:02:05\n,Gesamtzeit,=SUMME(C1:C2)");
     OpenNested(main, IDOPT, [](HWND dlg) {
       Click(dlg, TITFIRST);
       Click(dlg, SEPTAB);
@@ -313,7 +313,7 @@ TEST_F(OptionsConvert, ConversionAfterOkUsesTheNewSettings) {
     log.answer = IDYES;  // overwrite
     Click(main, IDOK);
     EXPECT_EQ(ReadFile(target),
-              "Lied.mp3\tBand \t00:01:01\nStück.ogg\tGruppe \t00:02:05\n"
+              "Lied.mp3\tBand\t00:01:01\nStück.ogg\tGruppe\t00:02:05\n"
               "\tGesamtzeit\t00:03:06");
     OpenNested(main, IDOPT, [](HWND dlg) {
       Click(dlg, ARTFIRST);
