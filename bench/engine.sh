@@ -1,15 +1,21 @@
 #!/bin/sh
-# Converts the generated library export and PLS list from page cache next to
-# grep -c on the same files, and shows peak memory of each conversion.
-# Needs: hyperfine (Debian package), a build in build/.
+# Converts the generated sources (library export, PLS, XSPF, M3U of deleted
+# files) from page cache next to grep -c on the same files, and shows peak
+# memory of each conversion.
+# Needs: hyperfine (Debian package), a build in build/ (or CONV=path).
 set -e
 cd "$(dirname "$0")/.."
-[ -f bench/data/library.xml ] || python3 bench/gen_sources.py bench/data
-CONV=build/mirtun-convert
+[ -f bench/data/list.xspf ] || python3 bench/gen_sources.py bench/data
+CONV=${CONV:-build/mirtun-convert}
 OUT=$(mktemp)
 trap 'rm -f "$OUT"' EXIT
-for f in bench/data/library.xml bench/data/list.pls; do
-  key="Total Time"; [ "${f%.pls}" != "$f" ] && key="Length"
+for f in bench/data/library.xml bench/data/list.pls bench/data/list.xspf bench/data/list.m3u; do
+  case $f in
+    *.pls) key="Length" ;;
+    *.xspf) key="<duration>" ;;
+    *.m3u) key="#EXTINF" ;;
+    *) key="Total Time" ;;
+  esac
   cat "$f" >/dev/null  # into page cache
   ls -l "$f"
   # Both write into a file: GNU grep stops at the first match when its

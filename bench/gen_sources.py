@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes the engine benchmark's sources: a library export of 100,000
-tracks (about 80 MB, keys in the order current exports use) and a PLS list
-of 200,000 entries."""
+tracks (about 80 MB, keys in the order current exports use), a PLS list of
+200,000 entries, an XSPF list of 100,000 tracks as a media player writes it
+(title, creator, album, duration, location, player extension) and an M3U
+list of 100,000 deleted files with their #EXTINF lines."""
 import os
 import random
 import sys
@@ -62,3 +64,37 @@ with open(os.path.join(out, "list.pls"), "w", encoding="utf-8", newline="\r\n") 
         f.write(f"Title{k}={artist} - {title}\n")
         f.write(f"Length{k}={rnd.randint(60, 600)}\n")
     f.write("NumberOfEntries=200000\nVersion=2\n")
+
+def xesc(s):
+    return s.replace("&", "&amp;").replace("<", "&lt;")
+
+def url(s):
+    return s.replace("%", "%25").replace(" ", "%20")
+
+with open(os.path.join(out, "list.xspf"), "w", encoding="utf-8", newline="\n") as f:
+    f.write('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<playlist xmlns="http://xspf.org/ns/0/" '
+            'xmlns:vlc="http://www.videolan.org/vlc/playlist/ns/0/" version="1">\n'
+            '\t<title>Wiedergabeliste</title>\n\t<trackList>\n')
+    for k in range(100000):
+        artist, album, title = name(2), name(3), name(rnd.randint(1, 4))
+        f.write(f"\t\t<track>\n"
+                f"\t\t\t<location>file:///home/anna/Musik/{url(artist)}/{url(album)}/"
+                f"{k % 14 + 1:02d}%20{url(title)}.mp3</location>\n"
+                f"\t\t\t<title>{xesc(title)}</title>\n"
+                f"\t\t\t<creator>{xesc(artist)}</creator>\n"
+                f"\t\t\t<album>{xesc(album)}</album>\n"
+                f"\t\t\t<trackNum>{k % 14 + 1}</trackNum>\n"
+                f"\t\t\t<duration>{rnd.randint(60000, 600000)}</duration>\n"
+                f"\t\t\t<extension application=\"http://www.videolan.org/vlc/playlist/0\">\n"
+                f"\t\t\t\t<vlc:id>{k}</vlc:id>\n"
+                f"\t\t\t</extension>\n"
+                f"\t\t</track>\n")
+    f.write("\t</trackList>\n</playlist>\n")
+
+with open(os.path.join(out, "list.m3u"), "w", encoding="utf-8", newline="\n") as f:
+    f.write("#EXTM3U\n")
+    for k in range(100000):
+        artist, title = name(2), name(rnd.randint(1, 4))
+        f.write(f"#EXTINF:{rnd.randint(60, 600)},{artist} - {title}\n"
+                f"/nonexistent/Musik/{artist}/{name(2)}/{k % 14 + 1:02d} {title}.mp3\n")

@@ -33,6 +33,14 @@ struct PlsEntry {
 };
 }  // namespace
 
+// A new entry without clearing the buffers byte by byte: a list of 200,000
+// entries would otherwise spend its time zeroing them.
+static void ClearEntry(PlsEntry* e) {
+  e->open = e->haveFile = e->haveTitle = false;
+  e->length = 0;
+  e->file[0] = e->title[0] = '\0';
+}
+
 // The key of a line: the text before its first "=", blanks around it
 // removed, is File, Title or Length in any case, then digits only (the
 // entry's number; "01" is 1). *value is the text after the "=".
@@ -46,7 +54,10 @@ static PlsKey ParseKey(char* line, uint64_t* number, char** value) {
   static const struct { const char* name; size_t len; PlsKey key; } kKeys[] = {
       {"File", 4, KEY_FILE}, {"Title", 5, KEY_TITLE}, {"Length", 6, KEY_LENGTH}};
   for (const auto& k : kKeys) {
-    if (static_cast<size_t>(end - p) <= k.len || !EqualsNoCaseN(p, k.name, k.len)) continue;
+    // The first letter tells the keys apart; compare only the one it names.
+    if ((p[0] | 0x20) != (k.name[0] | 0x20)) continue;
+    if (static_cast<size_t>(end - p) <= k.len || !EqualsNoCaseN(p, k.name, k.len))
+      return KEY_NONE;
     uint64_t n = 0;
     for (char* d = p + k.len; d < end; ++d) {
       if (*d < '0' || *d > '9') return KEY_NONE;
@@ -61,16 +72,20 @@ static PlsKey ParseKey(char* line, uint64_t* number, char** value) {
 // "[Artist] Title" splits after the "]"; otherwise the last " - " splits.
 // A "[" anywhere rules out " - ". Returns true when an artist was found.
 static bool SplitTitle(const char* value, char* title, char* artist, const RunSettings& s) {
-  char text[MAXPATH];
-  ShownText(text, sizeof text, value);
-  char* found;
+  char shown[MAXPATH];
+  const char* text = value;
+  if (!IsValidUtf8(value, std::strlen(value))) {
+    ShownText(shown, sizeof shown, value);
+    text = shown;
+  }
+  const char* found;
   size_t skip;
   if (std::strchr(text, '[')) {
     found = std::strstr(text, "] ");
     if (found) ++found;  // the artist keeps its "]"
     skip = 1;
   } else {
-    found = StrRStr(text, " - ");
+    found = StrRStr(const_cast<char*>(text), " - ");
     skip = 3;
   }
   if (found) {
@@ -129,7 +144,7 @@ int plsOutputLine(TextStream* inFile, RowSink* sink) {
     if (key == KEY_NONE) continue;
     if (current.open && number != current.number) {
       WriteEntry(current, sink);
-      current = PlsEntry();
+      ClearEntry(&current);
     }
     current.open = true;
     current.number = number;

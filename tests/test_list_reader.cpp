@@ -343,3 +343,31 @@ TEST(OutputLine, SharedTestData) {
             std::count(list.begin(), list.end(), '\n'));
   for (const auto& l : lists) ConvertList(l);
 }
+
+// Every plain list and PLS list of the shared test data: no row is made of a
+// comment, a directive or a PLS line other than an entry's.
+TEST(OutputLine, SharedListsGiveNoRowsOfDirectives) {
+  const std::string root = MIRTUN_SOURCE_DIR "/../shared/testdata/playlists";
+  struct stat st;
+  if (stat(root.c_str(), &st) != 0) GTEST_SKIP() << root << " is not there";
+  PlainSettings();
+  int lists = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    std::string p = e.path().string();
+    std::string ext = e.path().extension().string();
+    if (!e.is_regular_file() || (ext != ".m3u" && ext != ".m3u8" && ext != ".pls")) continue;
+    // A list saved in UTF-16 is no list of this reader.
+    if (p.find("utf16") != std::string::npos) continue;
+    ++lists;
+    std::string out = ConvertList(p);
+    size_t start = 0;
+    for (size_t nl; (nl = out.find('\n', start)) != std::string::npos; start = nl + 1) {
+      std::string row = out.substr(start, nl - start);
+      EXPECT_NE(row[0], '#') << p << ": " << row;
+      EXPECT_EQ(row.find("\t#"), std::string::npos) << p << ": " << row;
+      for (const char* key : {"#EXT", "[playlist]", "NumberOfEntries", "Version=", "File1=", "Title1="})
+        EXPECT_EQ(row.find(key), std::string::npos) << p << ": " << row;
+    }
+  }
+  EXPECT_GT(lists, 20);
+}
