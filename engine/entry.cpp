@@ -155,10 +155,10 @@ static int32_t TwoDigits(const char* text, size_t avail) {
 }
 
 int32_t NamesFromFileTitle(const char* path, char* title, char* artist,
-                           const RunSettings& s) {
+                           const RunSettings& s, int32_t mediaSeconds) {
   char name[MAXPATH];
   if (GetFileTitle(path, name, sizeof name) != 0) return 0;
-  int32_t time = GetMP3Length(path) / 1000;
+  int32_t time = mediaSeconds;
   // A file name is bytes; the names shown are UTF-8.
   char ftitle[MAXPATH];
   ShownText(ftitle, sizeof ftitle, name);
@@ -184,9 +184,41 @@ int32_t NamesFromFileTitle(const char* path, char* title, char* artist,
   return min * 60 + sec;
 }
 
+// The names found (bits of names) from the temporary buffers.
+static void TakeFound(int32_t names, const char* t, const char* a, char* title, char* artist) {
+  if (names & ID3_TITLE) CopyText(title, MAXPATH, t);
+  if (names & ID3_ARTIST) CopyText(artist, MAXPATH, a);
+}
+
+int32_t NamesFromTags(const char* path, char* title, char* artist, bool wantTime,
+                      bool* named) {
+  char t[MAXPATH];
+  char a[MAXPATH];
+  CopyText(t, sizeof t, title);
+  CopyText(a, sizeof a, artist);
+  int32_t names = 0;
+  if (ReadTags(path, t, a, MAXPATH, &names) && names) {
+    // A tag may hold one name and leave the other empty: the empty one then
+    // shows as the tag has it.
+    CopyText(title, MAXPATH, t);
+    CopyText(artist, MAXPATH, a);
+    *named = true;
+    return wantTime ? GetMP3Length(path) / 1000 : 0;
+  }
+  CopyText(t, sizeof t, title);
+  CopyText(a, sizeof a, artist);
+  // Cut to 510 bytes as every tag text is.
+  int32_t seconds = GetMediaInfo(path, t, a, MAXPATH - 1, &names) / 1000;
+  TakeFound(names, t, a, title, artist);
+  *named = names != 0;
+  return seconds;
+}
+
 int32_t NamesFromFile(const char* path, char* title, char* artist, const RunSettings& s) {
-  if (ReadTags(path, title, artist, MAXPATH)) return GetMP3Length(path) / 1000;
-  return NamesFromFileTitle(path, title, artist, s);
+  bool named;
+  int32_t seconds = NamesFromTags(path, title, artist, true, &named);
+  if (named) return seconds;
+  return NamesFromFileTitle(path, title, artist, s, seconds);
 }
 
 void NamesFromListText(const char* text, char* title, char* artist, const RunSettings& s) {

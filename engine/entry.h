@@ -52,10 +52,18 @@ void LocateEntry(const char* text, const char* listPath, Entry* e);
 void NamesFromPath(const char* path, char* title, char* artist, const RunSettings& s);
 
 // Names and seconds from the name of a file without tags, read as
-// "Artist - Title (m:ss)"; the seconds from the media when the name holds
-// none. Returns the seconds (0 when none can be had).
+// "Artist - Title (m:ss)"; without a time in the name, mediaSeconds. Returns
+// the seconds (0 when none can be had).
 int32_t NamesFromFileTitle(const char* path, char* title, char* artist,
-                           const RunSettings& s);
+                           const RunSettings& s, int32_t mediaSeconds);
+
+// Names from an existing file's tags: its ID3 tags, or when they give
+// neither name, the tags of its own format (read in the same pass as its
+// playing time). Only names found replace their buffers; *named tells
+// whether any was found. Returns the media's seconds, when wantTime or when
+// the format's tags had to be read anyway; else 0.
+int32_t NamesFromTags(const char* path, char* title, char* artist, bool wantTime,
+                      bool* named);
 
 // Names and seconds of an existing file: its tags and the media's time, else
 // its file name. Returns the seconds.

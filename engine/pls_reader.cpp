@@ -16,7 +16,6 @@
 #include "engine/entry.h"
 #include "engine/helpers.h"
 #include "engine/readers.h"
-#include "metadata/id3.h"
 #include "metadata/playtime.h"
 
 namespace {
@@ -112,12 +111,15 @@ static void WriteEntry(const PlsEntry& e, RowSink* sink) {
     LocateEntry(e.file, s.source, &entry);
     int32_t media = 0;
     if (entry.kind == ENTRY_FILE) {
-      bool named = titleArtist;
-      if (!named && ReadTags(entry.path, title, artist, MAXPATH)) named = true;
-      if (!named && !e.haveTitle) {
-        media = NamesFromFileTitle(entry.path, title, artist, s);
-      } else if (seconds <= 0) {
-        media = GetMP3Length(entry.path) / 1000;
+      if (titleArtist) {
+        media = GetMP3Length(entry.path) / 1000;  // only the time is missing
+      } else if (e.haveTitle) {
+        // A title without an artist: the file's tags give both names when
+        // it has any, else the title stands.
+        bool named;
+        media = NamesFromTags(entry.path, title, artist, seconds <= 0, &named);
+      } else {
+        media = NamesFromFile(entry.path, title, artist, s);
       }
     } else if (!e.haveTitle) {
       if (entry.kind == ENTRY_STREAM)

@@ -21,6 +21,7 @@ static bool Load(FfmpegLib* f) {
     *fn = reinterpret_cast<std::remove_pointer_t<decltype(fn)>>(dlsym(lib, name));
     ok = ok && *fn != nullptr;
   };
+  get(util, "av_dict_get", &f->av_dict_get);
   get(format, "av_find_best_stream", &f->av_find_best_stream);
   get(format, "av_find_input_format", &f->av_find_input_format);
   get(util, "av_free", &f->av_free);

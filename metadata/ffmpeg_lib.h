@@ -7,11 +7,13 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/dict.h>
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
 }
 
 struct FfmpegLib {
+  decltype(&::av_dict_get) av_dict_get;
   decltype(&::av_find_best_stream) av_find_best_stream;
   decltype(&::av_find_input_format) av_find_input_format;
   decltype(&::av_free) av_free;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "base/text.h"
 #include "platform/files.h"
@@ -21,6 +22,9 @@ struct TagStream {
   uint64_t winStart = 0;  // the window holds the bytes [winStart, winStart + winLen)
   size_t winLen = 0;
   unsigned char win[kWindow];
+  // A tag undone from unsynchronisation is read from memory instead: the
+  // positions then count in the undone bytes.
+  const unsigned char* mem = nullptr;
 
   TagStream() = default;
   TagStream(const TagStream&) = delete;
@@ -56,7 +60,10 @@ static size_t TsRead(TagStream* ts, void* dst, size_t n) {
   if (n > ts->size - ts->pos) n = static_cast<size_t>(ts->size - ts->pos);
   unsigned char* out = static_cast<unsigned char*>(dst);
   size_t got;
-  if (ts->pos >= ts->winStart && ts->pos + n <= ts->winStart + ts->winLen) {
+  if (ts->mem) {
+    std::memcpy(out, ts->mem + ts->pos, n);
+    got = n;
+  } else if (ts->pos >= ts->winStart && ts->pos + n <= ts->winStart + ts->winLen) {
     std::memcpy(out, ts->win + (ts->pos - ts->winStart), n);
     got = n;
   } else if (n <= kWindow) {
@@ -102,7 +109,7 @@ int64_t ID3V2TagBytes(const V2HEADER* v2hd) {
 }
 
 int32_t IsID3V2(const V2HEADER* v2hd) {
-  return IsID3V2Header(v2hd) && (v2hd->version[0] == 3 || v2hd->version[0] == 4);
+  return IsID3V2Header(v2hd) && v2hd->version[0] >= 2 && v2hd->version[0] <= 4;
 }
 
 // ---- Text encodings: each one converted to UTF-8 in one place ----
@@ -155,62 +162,117 @@ static void FromUtf16(Utf8Sink* s, const unsigned char* p, size_t n,
 }
 
 // Encoding 3: UTF-8 bytes as they are, up to the first zero byte. A text
-// that the byte limit cut may end inside a character, which is dropped.
+// that the byte limit or the bounded read cut may end inside a character,
+// which is dropped.
 static void FromUtf8(Utf8Sink* s, const unsigned char* p, size_t n) {
   const char* text = reinterpret_cast<const char*>(p);
-  size_t len = Utf8CutBytes(text, strnlen(text, n), s->limit);
+  size_t len = Utf8CutBytes(text, strnlen(text, n), s->limit - s->len);
   size_t lead = len;
   while (lead > 0 && len - lead < 3 && (p[lead - 1] & 0xC0) == 0x80) --lead;
   if (lead > 0 && p[lead - 1] >= 0xC2 && p[lead - 1] <= 0xF4) {
     size_t need = p[lead - 1] >= 0xF0 ? 4 : p[lead - 1] >= 0xE0 ? 3 : 2;
     if (len - (lead - 1) < need) len = lead - 1;
   }
-  s->len = len;
-  std::memcpy(s->dst, text, len);
+  std::memcpy(s->dst + s->len, text, len);
+  s->len += len;
 }
 
-// The text of a frame body after its encoding byte enc into str. Returns
-// false, with str unchanged, for an encoding this reader does not know.
-static bool DecodeFrameText(unsigned char enc, const unsigned char* p, size_t n,
-                            char* str, size_t limit) {
-  if (enc > 3) return false;
-  Utf8Sink sink = {str, limit, 0};
+// One value of a text frame in encoding enc. *bigEndian carries the byte
+// order of UTF-16 from one value to the next: a value may name its own.
+static void DecodeValue(Utf8Sink* s, unsigned char enc, const unsigned char* p,
+                        size_t n, bool* bigEndian) {
   switch (enc) {
     case 0:
-      FromCp1252(&sink, p, n);
+      FromCp1252(s, p, n);
       break;
     case 1:  // byte order from the BOM; little-endian without one
       if (n >= 2 && p[0] == 0xFE && p[1] == 0xFF) {
-        FromUtf16(&sink, p + 2, n - 2, true);
+        *bigEndian = true;
+        p += 2, n -= 2;
       } else if (n >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
-        FromUtf16(&sink, p + 2, n - 2, false);
-      } else {
-        FromUtf16(&sink, p, n, false);
+        *bigEndian = false;
+        p += 2, n -= 2;
       }
+      FromUtf16(s, p, n, *bigEndian);
       break;
     case 2:
-      FromUtf16(&sink, p, n, true);
+      FromUtf16(s, p, n, true);
       break;
-    case 3:
-      FromUtf8(&sink, p, n);
+    default:
+      FromUtf8(s, p, n);
       break;
+  }
+}
+
+// Bytes up to the end of the value at p: its terminator (one zero byte, or a
+// zero unit for UTF-16) included, or all n bytes.
+static size_t ValueBytes(unsigned char enc, const unsigned char* p, size_t n) {
+  if (enc == 1 || enc == 2) {
+    for (size_t k = 0; k + 1 < n; k += 2)
+      if (p[k] == 0 && p[k + 1] == 0) return k + 2;
+    return n;
+  }
+  const void* zero = std::memchr(p, 0, n);
+  return zero ? static_cast<size_t>(static_cast<const unsigned char*>(zero) - p) + 1 : n;
+}
+
+// The text of a frame body after its encoding byte enc into str. With
+// several, every value that is not empty, joined by ", "; else the first
+// value only. Returns false, with str unchanged, for an encoding this reader
+// does not know.
+static bool DecodeFrameText(unsigned char enc, const unsigned char* p, size_t n,
+                            char* str, size_t limit, bool several) {
+  if (enc > 3) return false;
+  Utf8Sink sink = {str, limit, 0};
+  bool bigEndian = false;
+  for (size_t at = 0; at < n;) {
+    size_t before = sink.len;
+    if (before > 0 && !PutCodePoint(&sink, ',')) break;
+    if (before > 0 && !PutCodePoint(&sink, ' ')) break;
+    size_t start = sink.len;
+    size_t len = ValueBytes(enc, p + at, n - at);
+    DecodeValue(&sink, enc, p + at, len, &bigEndian);
+    if (sink.len == start) sink.len = before;  // an empty value adds nothing
+    at += len;
+    if (!several) break;
   }
   str[sink.len] = '\0';
   return true;
 }
 
-uint32_t ReadFromFile(char* str, uint32_t fsize, size_t ssize, TagStream* fp) {
+// Undoes unsynchronisation in place: a zero byte after 0xFF was inserted by
+// the writer. Returns the new length.
+static size_t Resync(unsigned char* p, size_t n) {
+  size_t w = 0;
+  for (size_t r = 0; r < n; ++r) {
+    p[w++] = p[r];
+    if (p[r] == 0xFF && r + 1 < n && p[r + 1] == 0x00) ++r;
+  }
+  return w;
+}
+
+uint32_t ReadFromFile(char* str, uint32_t fsize, size_t ssize, TagStream* fp,
+                      const FrameForm& form) {
   // No body, no encoding byte to look at.
-  if (fsize == 0 || ssize < 2) return 0;
-  // Only the encoding byte and the text bytes that can be copied are read:
-  // at most min(ssize - 1, fsize) - 1 text bytes. The rest of the body is
-  // never loaded, so a frame that claims 4 GB costs nothing.
+  if (fsize <= form.prefix || ssize < 2) return 0;
+  // Only the bytes that can be copied are read: the prefix, the encoding
+  // byte and min(ssize - 1, fsize) - 1 text bytes, twice that when the body
+  // is unsynchronised. The rest of the body is never loaded, so a frame that
+  // claims 4 GB costs nothing.
   size_t want = ssize - 1 < fsize ? ssize - 1 : fsize;
+  if (form.unsync) want = 2 * want < fsize ? 2 * want : fsize;
+  want += form.prefix;
+  if (want > fsize) want = fsize;
   std::unique_ptr<unsigned char[]> body(new (std::nothrow) unsigned char[want]);
   if (!body) return 0;
   size_t n = TsRead(fp, body.get(), want);
+  if (n <= form.prefix) return static_cast<uint32_t>(n);
+  unsigned char* text = body.get() + form.prefix;
+  size_t len = n - form.prefix;
+  if (form.unsync) len = Resync(text, len);
+  if (len > ssize - 1) len = ssize - 1;
   // With ssize 512 a text is cut to 510 bytes, as the 8-bit copy always was.
-  if (n >= 1) DecodeFrameText(body[0], body.get() + 1, n - 1, str, ssize - 2);
+  if (len >= 1) DecodeFrameText(text[0], text + 1, len - 1, str, ssize - 2, form.several);
   return static_cast<uint32_t>(n);
 }
 
@@ -236,55 +298,115 @@ static int32_t TrailerTags(TagStream* ts, char* title, char* artist,
 
 // ---- ID3v2 ----
 
-// The frames this reader takes, and the buffer each one fills.
+// The frames this reader takes, by their ids of version 2.3/2.4 and of
+// version 2.2 (three characters), and the buffer each one fills.
 enum { FIELD_TITLE, FIELD_ARTIST };
 static const struct {
   char id[4];
+  char id22[3];
   int field;
 } kTextFrames[] = {
-    {{'T', 'I', 'T', '2'}, FIELD_TITLE},
-    {{'T', 'P', 'E', '1'}, FIELD_ARTIST},
+    {{'T', 'I', 'T', '2'}, {'T', 'T', '2'}, FIELD_TITLE},
+    {{'T', 'P', 'E', '1'}, {'T', 'P', '1'}, FIELD_ARTIST},
 };
+
+// The largest tag that is undone from unsynchronisation in memory; of a
+// larger one only this much is read (title and artist come first in the
+// tags that writers make).
+static const uint64_t kMaxResyncTag = 16u << 20;
+
+// Walks the frames from the current position up to tagEnd and reads the
+// title and artist frames into fields. Frame header layouts: version 2.2
+// three-character id and a plain 3-byte size; 2.3 four characters, plain
+// size, two flag bytes; 2.4 the same with a sync-safe size.
+static void ReadFrames(TagStream* ts, uint64_t tagEnd, int major, bool tagUnsync,
+                       char* const fields[2], size_t strsize) {
+  const size_t headLen = major == 2 ? 6 : 10;
+  while (ts->pos + headLen <= tagEnd) {
+    unsigned char h[10];
+    if (TsRead(ts, h, headLen) != headLen) break;
+    if (h[0] == 0) break;  // padding
+    uint32_t fsize = major == 2   ? (static_cast<uint32_t>(h[3]) << 16 | h[4] << 8 | h[5])
+                     : major == 3 ? CalcPlainInt(h + 4)
+                                  : static_cast<uint32_t>(CalcSyncSafeInt(h + 4));
+    uint64_t bodyStart = ts->pos;
+    for (const auto& f : kTextFrames) {
+      if (major == 2 ? std::memcmp(h, f.id22, 3) != 0 : std::memcmp(h, f.id, 4) != 0)
+        continue;
+      FrameForm form;
+      unsigned char flags = major == 2 ? 0 : h[9];
+      bool readable = true;
+      if (major == 3) {
+        readable = !(flags & 0xC0);            // compressed, encrypted
+        form.prefix = (flags & 0x20) ? 1 : 0;  // group id
+      } else if (major == 4) {
+        readable = !(flags & 0x0C);  // compressed, encrypted
+        form.prefix = ((flags & 0x40) ? 1 : 0) + ((flags & 0x01) ? 4 : 0);
+        form.unsync = tagUnsync || (flags & 0x02);
+        form.several = true;
+      }
+      if (readable) ReadFromFile(fields[f.field], fsize, strsize, ts, form);
+      break;
+    }
+    // Every frame, read or not, is left at the end of its body.
+    ts->pos = bodyStart + fsize;
+  }
+}
+
+// Four upper-case letters or digits: a frame id, which no extended header
+// size (sync-safe, or small and plain) looks like.
+static bool LooksLikeFrameId(const unsigned char* p) {
+  for (int k = 0; k < 4; ++k)
+    if (!((p[k] >= 'A' && p[k] <= 'Z') || (p[k] >= '0' && p[k] <= '9'))) return false;
+  return true;
+}
 
 static int32_t HeaderTags(TagStream* ts, char* title, char* artist,
                           size_t strsize) {
   ts->pos = 0;
   V2HEADER hd;
   if (TsRead(ts, &hd, sizeof hd) != sizeof hd || !IsID3V2(&hd)) return 0;
-  const bool v4 = hd.version[0] == 4;
+  const int major = hd.version[0];
+  char* const fields[] = {title, artist};
+  // Version 2.2 knew compression only as a flag of the whole tag, and never
+  // said how: such a tag is there but cannot be read.
+  if (major == 2 && (hd.flags & 0x40)) return 1;
+  uint64_t tagEnd = 10 + static_cast<uint64_t>(CalcSyncSafeInt(hd.size));
 
-  // The position is compared with the tag size minus the header (and the
-  // footer), so a frame header beginning in the last 19 bytes is not read.
-  int64_t endBound = static_cast<int64_t>(CalcSyncSafeInt(hd.size)) - 10;
-  if (hd.flags & 0x10) endBound -= 10;
+  // Versions 2.2 and 2.3 unsynchronise the whole tag, frame headers
+  // included: it is undone in memory and read from there.
+  std::vector<unsigned char> resynced;
+  TagStream mem;
+  bool tagUnsync = (hd.flags & 0x80) != 0;
+  if (tagUnsync && major < 4) {
+    uint64_t want = tagEnd - 10 < kMaxResyncTag ? tagEnd - 10 : kMaxResyncTag;
+    resynced.resize(10 + static_cast<size_t>(want));
+    std::memcpy(resynced.data(), &hd, 10);
+    size_t got = TsRead(ts, resynced.data() + 10, static_cast<size_t>(want));
+    resynced.resize(10 + Resync(resynced.data() + 10, got));
+    mem.mem = resynced.data();
+    mem.size = resynced.size();
+    mem.pos = 10;
+    ts = &mem;
+    tagEnd = resynced.size();
+  }
 
-  if (hd.flags & 0x40) {
+  if (major > 2 && (hd.flags & 0x40)) {
     V2XHEADER xh;
-    if (TsRead(ts, &xh, sizeof xh) == sizeof xh) {
+    uint64_t at = ts->pos;
+    if (TsRead(ts, &xh, sizeof xh) == sizeof xh && LooksLikeFrameId(xh.size)) {
+      // Some writers set the flag without writing an extended header: what
+      // follows is a frame.
+      ts->pos = at;
+    } else if (ts->pos == at + sizeof xh) {
       // Version 4 counts the whole extended header, version 3 all of it but
       // its own 4 size bytes.
-      int64_t skip = v4 ? static_cast<int64_t>(CalcSyncSafeInt(xh.size)) - 5
-                        : static_cast<int64_t>(CalcPlainInt(xh.size)) - 1;
+      int64_t skip = major == 4 ? static_cast<int64_t>(CalcSyncSafeInt(xh.size)) - 5
+                                : static_cast<int64_t>(CalcPlainInt(xh.size)) - 1;
       TsSeekCur(ts, skip);
     }
   }
-
-  char* fields[] = {title, artist};
-  while (static_cast<int64_t>(ts->pos) <= endBound) {
-    TAGHEADER fh;
-    if (TsRead(ts, &fh, sizeof fh) != sizeof fh) break;
-    uint32_t fsize = v4 ? static_cast<uint32_t>(CalcSyncSafeInt(fh.size))
-                        : CalcPlainInt(fh.size);
-    uint64_t bodyStart = ts->pos;
-    for (const auto& f : kTextFrames) {
-      if (std::memcmp(fh.id, f.id, 4) == 0) {
-        ReadFromFile(fields[f.field], fsize, strsize, ts);
-        break;
-      }
-    }
-    // Every frame, read or not, is left at the end of its body.
-    ts->pos = bodyStart + fsize;
-  }
+  ReadFrames(ts, tagEnd, major, tagUnsync, fields, strsize);
   return 1;
 }
 
@@ -304,11 +426,34 @@ int32_t ReadTagsV2(const char* mp3File, char* title, char* artist,
   return HeaderTags(&ts, title, artist, strsize);
 }
 
+// The text of one field: the ID3v2 text when it is not empty, else the
+// trailer's when there is a trailer. Returns true when the text shown is not
+// empty.
+static bool ChooseText(char* dst, size_t cap, const char* v2, bool haveV1, const char* v1) {
+  if (v2[0]) {
+    CopyText(dst, cap, v2);
+    return true;
+  }
+  if (!haveV1) return false;
+  CopyText(dst, cap, v1);
+  return v1[0] != '\0';
+}
+
 int32_t ReadTags(const char* mp3File, char* title, char* artist,
-                 size_t strsize) {
-  // The trailer wins: a file with both kinds of tag gives the ID3v1 texts.
+                 size_t strsize, int32_t* names) {
+  if (names) *names = 0;
   TagStream ts;
   if (!OpenTagStream(&ts, mp3File)) return 0;
-  if (TrailerTags(&ts, title, artist, strsize)) return 1;
-  return HeaderTags(&ts, title, artist, strsize);
+  // Both tags are read, the trailer first (it lies at the end, the header
+  // read then goes on from the start), and each field is taken from the
+  // fuller one: a trailer cuts its texts to 30 characters.
+  size_t cap = strsize < MAXPATH ? strsize : MAXPATH;
+  char t1[MAXPATH], a1[MAXPATH], t2[MAXPATH] = "", a2[MAXPATH] = "";
+  bool v1 = TrailerTags(&ts, t1, a1, cap);
+  bool v2 = HeaderTags(&ts, t2, a2, cap);
+  int32_t found = 0;
+  if (ChooseText(title, strsize, t2, v1, t1)) found |= ID3_TITLE;
+  if (ChooseText(artist, strsize, a2, v1, a1)) found |= ID3_ARTIST;
+  if (names) *names = found;
+  return v1 || v2 ? 1 : 0;
 }

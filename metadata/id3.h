@@ -1,10 +1,12 @@
-// Artist and title from a media file's ID3 tags: the ID3v1 trailer at the
-// end of the file first, otherwise an ID3v2 tag (major versions 3 and 4) at
-// its start, frames "TIT2" and "TPE1". Texts come out as UTF-8.
+// Artist and title from a media file's ID3 tags: an ID3v2 tag (major
+// versions 2, 3 and 4) at its start, frames "TIT2"/"TT2" and "TPE1"/"TP1",
+// and the ID3v1 trailer at its end. Texts come out as UTF-8.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "base/limits.h"
 
 // The ID3v1 trailer: the last 128 bytes of a file.
 struct MP3TRAILER {
@@ -46,12 +48,19 @@ static_assert(sizeof(TAGHEADER) == 10, "a frame header is 10 bytes");
 // (frame headers) of a tag from one block read.
 struct TagStream;
 
+// Which names a file's tags gave (not empty texts).
+constexpr int32_t ID3_TITLE = 1;
+constexpr int32_t ID3_ARTIST = 2;
+
 // Title and artist of mp3File into the caller's buffers (strsize bytes each,
-// at least 31). 1 when the file carries an ID3v1 trailer or else a readable
-// ID3v2 tag, even when it yields neither text; a text not found leaves its
-// buffer as it was. 0 when there is no tag or the file cannot be read.
+// at least 31): each from the ID3v2 tag when it gives a text that is not
+// empty, else from the ID3v1 trailer when there is one. 1 when the file
+// carries either tag, even when it yields neither text; a text not found
+// leaves its buffer as it was. 0 when there is no tag or the file cannot be
+// read. *names (when given) receives ID3_TITLE and ID3_ARTIST for the names
+// found that are not empty.
 int32_t ReadTags(const char* mp3File, char* title, char* artist,
-                 size_t strsize);
+                 size_t strsize, int32_t* names = nullptr);
 
 // The ID3v1 trailer alone: 1 when the file ends in one. Each field is at most
 // 30 bytes of Windows-1252 text, stored as UTF-8 cut to strsize - 1 bytes.
@@ -70,14 +79,25 @@ int32_t IsID3V2Header(const V2HEADER* v2hd);
 // Bytes the tag of a header IsID3V2Header takes: header, body, footer.
 int64_t ID3V2TagBytes(const V2HEADER* v2hd);
 
-// 1 when v2hd is a tag header of major version 3 or 4 this reader reads.
+// 1 when v2hd is a tag header of major version 2, 3 or 4, which this reader
+// reads.
 int32_t IsID3V2(const V2HEADER* v2hd);
 
 // b0·2^21 + b1·2^14 + b2·2^7 + b3 of the 4 bytes at size (no masking).
 int32_t CalcSyncSafeInt(const unsigned char* size);
 
+// How a frame body is laid out: bytes before the encoding byte (a group id,
+// a data length), unsynchronisation to undo, several values to join.
+struct FrameForm {
+  unsigned prefix = 0;
+  bool unsync = false;
+  bool several = false;
+};
+
 // The body of one text frame of fsize bytes at fp's position: its text, in
-// the encoding its first byte names, into str (ssize bytes) as UTF-8. Reads
-// no more of the body than can be copied; returns the bytes read. The caller
-// moves past the body itself.
-uint32_t ReadFromFile(char* str, uint32_t fsize, size_t ssize, TagStream* fp);
+// the encoding its first byte names, into str (ssize bytes) as UTF-8; of
+// several zero-separated values the first, or with form.several all that
+// are not empty, joined by ", ". Reads no more of the body than can be
+// copied; returns the bytes read. The caller moves past the body itself.
+uint32_t ReadFromFile(char* str, uint32_t fsize, size_t ssize, TagStream* fp,
+                      const FrameForm& form = FrameForm());

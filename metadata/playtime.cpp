@@ -204,10 +204,45 @@ int64_t MpegAudioDuration(AVFormatContext* ic, MediaFile* m, int64_t estimate) {
   return us;
 }
 
-int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip) {
+// Where the names of a file's own tags go, when they are asked for.
+struct NameRequest {
+  char* title;
+  char* artist;
+  size_t cap;
+  int32_t* names;
+};
+
+// A name from the format's metadata, else from the first audio stream's.
+const char* TagValue(const AVFormatContext* ic, const char* key) {
+  const AVDictionaryEntry* e = ff->av_dict_get(ic->metadata, key, nullptr, 0);
+  if (e && e->value && e->value[0]) return e->value;
+  for (unsigned k = 0; k < ic->nb_streams; ++k) {
+    const AVStream* st = ic->streams[k];
+    if (st->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+    e = ff->av_dict_get(st->metadata, key, nullptr, 0);
+    return e && e->value && e->value[0] ? e->value : nullptr;
+  }
+  return nullptr;
+}
+
+void TakeNames(const AVFormatContext* ic, const NameRequest* req) {
+  if (!req) return;
+  static const struct { const char* key; int32_t bit; } kKeys[] = {
+      {"title", ID3_TITLE}, {"artist", ID3_ARTIST}};
+  for (const auto& k : kKeys) {
+    const char* v = TagValue(ic, k.key);
+    if (!v) continue;
+    ShownText(k.bit == ID3_TITLE ? req->title : req->artist, req->cap, v);
+    *req->names |= k.bit;
+  }
+}
+
+int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip,
+                      const NameRequest* req) {
   Demuxer d;
   if (!OpenDemuxer(&d, m, fmt, skip)) return -1;
   AVFormatContext* ic = d.ic.get();
+  TakeNames(ic, req);
   int64_t us = ic->duration != AV_NOPTS_VALUE ? ic->duration : HeaderDuration(ic);
   if (us > 0) return us;
   // The headers do not tell: let the demuxer read packets (bounded by the
@@ -222,7 +257,7 @@ int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip) {
 
 }  // namespace
 
-int32_t GetMP3Length(const char* FileName) {
+static int32_t MediaTime(const char* FileName, const NameRequest* req) {
   ff = Ffmpeg();
   if (!ff) return 0;
 
@@ -234,13 +269,22 @@ int32_t GetMP3Length(const char* FileName) {
   int64_t skip = LeadingTagSize(m);
   if (skip >= m.size) return 0;
   const AVInputFormat* fmt = FormatByExtension(FileName);
-  int64_t us = fmt ? DemuxDuration(&m, fmt, skip) : -1;
+  int64_t us = fmt ? DemuxDuration(&m, fmt, skip, req) : -1;
   if (us <= 0) {
     // The extension was unknown or wrong: probe, within what is left.
     m.budget = m.used + kHeaderBudget;
-    us = DemuxDuration(&m, nullptr, skip);
+    us = DemuxDuration(&m, nullptr, skip, req);
   }
   if (us <= 0) return 0;
   int64_t ms = us / 1000;
   return ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
+}
+
+int32_t GetMP3Length(const char* FileName) { return MediaTime(FileName, nullptr); }
+
+int32_t GetMediaInfo(const char* FileName, char* title, char* artist, size_t cap,
+                     int32_t* names) {
+  *names = 0;
+  NameRequest req = {title, artist, cap, names};
+  return MediaTime(FileName, &req);
 }

@@ -2,6 +2,7 @@
 // as a media player's demuxer reads them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Playing time of FileName in milliseconds, or 0 when it cannot be had (no
@@ -9,3 +10,14 @@
 // bounded part of the file whatever it holds, keeps nothing open and prints
 // nothing.
 int32_t GetMP3Length(const char* FileName);
+
+// The playing time as GetMP3Length gives it, and from the same reading of
+// the file the title and artist of its own tags (Vorbis comments, MP4 atoms,
+// ASF, APE, Matroska, RIFF INFO) as the demuxer reports them: the format's
+// metadata, else the first audio stream's, keys "title" and "artist" in any
+// case. A name found (not empty) is written into its buffer (cap bytes) as
+// UTF-8 (text that is not valid UTF-8 is read as Windows-1252) and its bit
+// (ID3_TITLE, ID3_ARTIST of metadata/id3.h) set in *names; the others keep
+// their buffers.
+int32_t GetMediaInfo(const char* FileName, char* title, char* artist, size_t cap,
+                     int32_t* names);

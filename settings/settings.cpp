@@ -9,7 +9,8 @@
 #define DEFAULT_EXTENSIONS                                                    \
   "mp3,mp2,mp1,aac,wma,mid,midi,rmi,kar,miz,mod,mdz,nst,stm,stz,s3m,s3z,it," \
   "itz,xm,xmz,mtm,ult,669,far,amf,okt,ptm,ogg,cda,wav,voc,au,snd,aif,aiff,"  \
-  "nsv,nsa,mpg,mpeg,m2v,avi,asf,wmv"
+  "nsv,nsa,mpg,mpeg,m2v,avi,asf,wmv,flac,opus,oga,m4a,m4b,mp4,m4v,mkv,mka,"  \
+  "webm,ape,wv,mpc,spx,tta,dsf"
 
 const char DEFAULT_FILE_EXT[] = DEFAULT_EXTENSIONS;
 

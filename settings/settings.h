@@ -22,7 +22,7 @@ constexpr uint32_t BITDUR1ST = 128;
 
 #define MIRTUN_V "1.23"
 
-// The default extension list (44 entries).
+// The default extension list (60 entries).
 extern const char DEFAULT_FILE_EXT[];
 
 // Text fields; each always holds a zero-terminated text.

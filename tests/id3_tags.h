@@ -18,10 +18,26 @@ inline std::string SyncSafe(uint32_t v) {
   return {char((v >> 21) & 0x7F), char((v >> 14) & 0x7F), char((v >> 7) & 0x7F),
           char(v & 0x7F)};
 }
-// A frame: header (plain size for version 3, sync-safe for 4) and body.
-inline std::string Frame(const std::string& id, const std::string& body, int major = 3) {
+// A frame: header (plain size for version 3, sync-safe for 4; the second
+// flag byte given) and body.
+inline std::string Frame(const std::string& id, const std::string& body, int major = 3,
+                         char flags = 0) {
   uint32_t n = static_cast<uint32_t>(body.size());
-  return id + (major == 4 ? SyncSafe(n) : Be32(n)) + std::string(2, '\0') + body;
+  return id + (major == 4 ? SyncSafe(n) : Be32(n)) + '\0' + flags + body;
+}
+// A version 2.2 frame: three-character id, 3-byte size, no flags.
+inline std::string Frame22(const std::string& id, const std::string& body) {
+  uint32_t n = static_cast<uint32_t>(body.size());
+  return id + char(n >> 16) + char(n >> 8) + char(n) + body;
+}
+// Unsynchronised bytes: a zero after every 0xFF.
+inline std::string Unsync(const std::string& bytes) {
+  std::string r;
+  for (char c : bytes) {
+    r += c;
+    if (c == '\xFF') r += '\0';
+  }
+  return r;
 }
 // A text frame with encoding byte enc.
 inline std::string Text(const std::string& id, const std::string& text, char enc = 0,
