@@ -5,11 +5,11 @@
 # Needs: hyperfine (Debian package), a build in build/ (or CONV=path).
 set -e
 cd "$(dirname "$0")/.."
-[ -f bench/data/list.xspf ] || python3 bench/gen_sources.py bench/data
+[ -f bench/data/deleted.m3u ] || python3 bench/gen_sources.py bench/data
 CONV=${CONV:-build/mirtun-convert}
 OUT=$(mktemp)
 trap 'rm -f "$OUT"' EXIT
-for f in bench/data/library.xml bench/data/list.pls bench/data/list.xspf bench/data/list.m3u; do
+for f in bench/data/library.xml bench/data/list.pls bench/data/list.xspf bench/data/deleted.m3u; do
   case $f in
     *.pls) key="Length" ;;
     *.xspf) key="<duration>" ;;

@@ -4,6 +4,10 @@ with a ~40 KB cover picture, as real files have) and a list of them.
 
 Half the files hold constant-bit-rate audio with an Info frame, half
 variable-bit-rate audio with a Xing frame; both are made once with ffmpeg.
+
+Then a mixed library in bench/data/mixed/: 500 files each of FLAC, Ogg
+Vorbis and M4A (AAC) with their own tags (title, artist, album), and one
+list per format (flac.m3u, ogg.m3u, m4a.m3u).
 """
 import os
 import random
@@ -70,6 +74,35 @@ def main():
     with open(os.path.join(DATA, "list.m3u"), "w") as f:
         f.write("#EXTM3U\n" + "".join(n + "\n" for n in names))
     print("%d files in %s" % (COUNT, DATA))
+    mixed()
+
+
+MIXED = 500
+
+
+def mixed():
+    """Each format once encoded by ffmpeg, then copied with its tags made
+    anew for every file (ffmpeg's -metadata with stream copy)."""
+    folder = os.path.join(DATA, "mixed")
+    os.makedirs(folder, exist_ok=True)
+    src = "sine=frequency=440:sample_rate=44100:duration=1"
+    for ext, codec in (("flac", ["-c:a", "flac"]), ("ogg", ["-c:a", "libvorbis", "-q:a", "2"]),
+                       ("m4a", ["-c:a", "aac", "-b:a", "96k"])):
+        base = os.path.join(folder, "base." + ext)
+        ffmpeg(["-f", "lavfi", "-i", src] + codec, base)
+        names = []
+        for k in range(MIXED):
+            name = "track%04d.%s" % (k, ext)
+            subprocess.run(["ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-i", base,
+                            "-c", "copy", "-map_metadata", "-1",
+                            "-metadata", "title=Titel Nummer %d" % k,
+                            "-metadata", "artist=Künstler %d" % (k % 97),
+                            "-metadata", "album=Album %d" % (k % 13),
+                            os.path.join(folder, name)], check=True)
+            names.append(name)
+        with open(os.path.join(folder, ext + ".m3u"), "w") as f:
+            f.write("".join(n + "\n" for n in names))
+    print("%d files each of flac, ogg, m4a in %s" % (MIXED, folder))
 
 
 if __name__ == "__main__":

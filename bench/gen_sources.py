@@ -92,7 +92,7 @@ with open(os.path.join(out, "list.xspf"), "w", encoding="utf-8", newline="\n") a
                 f"\t\t</track>\n")
     f.write("\t</trackList>\n</playlist>\n")
 
-with open(os.path.join(out, "list.m3u"), "w", encoding="utf-8", newline="\n") as f:
+with open(os.path.join(out, "deleted.m3u"), "w", encoding="utf-8", newline="\n") as f:
     f.write("#EXTM3U\n")
     for k in range(100000):
         artist, title = name(2), name(rnd.randint(1, 4))
