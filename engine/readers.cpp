@@ -10,6 +10,8 @@ static const struct {
 } kReaders[] = {
     {".pls", plsOutputLine},
     {".xml", xmlOutputLine},
+    {".xspf", xspfOutputLine},
+    {".wpl", wplOutputLine},
 };
 
 READER ChooseReader(const char* path) {

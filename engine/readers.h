@@ -17,6 +17,10 @@ int OutputLine(TextStream* inFile, RowSink* sink);
 int plsOutputLine(TextStream* inFile, RowSink* sink);
 // XML library exports.
 int xmlOutputLine(TextStream* inFile, RowSink* sink);
+// XSPF lists.
+int xspfOutputLine(TextStream* inFile, RowSink* sink);
+// WPL lists.
+int wplOutputLine(TextStream* inFile, RowSink* sink);
 
 // The reader for a source path: the table's extension (ignoring case) equal
 // to the text from the last "." of the path to its end; the list reader for

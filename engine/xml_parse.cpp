@@ -1,0 +1,122 @@
+// Expat for the XML list readers.
+//
+// Entities: a list has no use for entities of its own, and entities that
+// expand to other entities are the way to make a small document take
+// gigabytes ("billion laughs"). Expat limits such expansion itself; on top
+// of that a document that declares any entity (general or parameter,
+// internal or external) is taken as damaged: the declaration handler stops
+// the parser before the entity can be used, and the line of the declaration
+// is reported. The five predefined entities and character references are
+// no declarations and are decoded as usual. No external DTD or entity is
+// ever loaded: expat loads none unless it is given a handler for it.
+//
+// Encodings: expat itself reads UTF-8, UTF-16, ISO-8859-1 and US-ASCII and
+// hands every text on as UTF-8. A list edited on Windows may declare
+// windows-1252; that one is given to expat as a table here. A document in
+// any other encoding cannot be read and counts as damaged.
+#include "engine/xml_parse.h"
+
+#include <cstring>
+
+#include "base/text.h"
+#include "engine/entry.h"
+
+// What expat puts between a namespace and a local name. XML allows no
+// U+0001 anywhere in a document, so no namespace can contain it.
+static const char kNsSep = '\x01';
+
+static void XMLCALL RefuseEntity(void* arg, const XML_Char*, int, const XML_Char*, int,
+                                 const XML_Char*, const XML_Char*, const XML_Char*,
+                                 const XML_Char*) {
+  XML_StopParser(static_cast<XML_Parser>(arg), XML_FALSE);
+}
+
+static int XMLCALL Cp1252Table(void*, const XML_Char* name, XML_Encoding* info) {
+  if (!EqualsNoCase(name, "windows-1252") && !EqualsNoCase(name, "cp1252"))
+    return XML_STATUS_ERROR;
+  for (int b = 0; b < 256; ++b)
+    info->map[b] = static_cast<int>(Cp1252CodePoint(static_cast<unsigned char>(b)));
+  info->data = nullptr;
+  info->convert = nullptr;
+  info->release = nullptr;
+  return XML_STATUS_OK;
+}
+
+XmlParser NewXmlParser(void* state) {
+  XmlParser p(XML_ParserCreateNS(nullptr, kNsSep));
+  if (!p) return p;
+  XML_SetUserData(p.get(), state);
+  XML_UseParserAsHandlerArg(p.get());
+  XML_SetEntityDeclHandler(p.get(), RefuseEntity);
+  XML_SetUnknownEncodingHandler(p.get(), Cp1252Table, nullptr);
+  return p;
+}
+
+bool ParseXmlSource(XML_Parser p, TextStream* in, int32_t* badLine) {
+  const char* data;
+  size_t len;
+  bool ok = true;
+  while (ok && TsBlock(in, &data, &len)) {
+    // XML_Parse counts in int; a block is never near that, but stay exact.
+    while (ok && len > 0) {
+      size_t n = len < (1u << 30) ? len : (1u << 30);
+      ok = XML_Parse(p, data, static_cast<int>(n), XML_FALSE) == XML_STATUS_OK;
+      data += n;
+      len -= n;
+    }
+  }
+  // The final call finds a document that ended early (an open element).
+  if (ok) ok = XML_Parse(p, nullptr, 0, XML_TRUE) == XML_STATUS_OK;
+  if (!ok) {
+    XML_Size line = XML_GetCurrentLineNumber(p);
+    *badLine = line > INT32_MAX ? INT32_MAX : static_cast<int32_t>(line);
+  }
+  return ok;
+}
+
+const char* LocalName(const char* name, const char* ns) {
+  const char* sep = std::strchr(name, kNsSep);
+  if (!sep) return name;
+  size_t n = static_cast<size_t>(sep - name);
+  return ns && std::strncmp(name, ns, n) == 0 && ns[n] == '\0' ? sep + 1 : nullptr;
+}
+
+static bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+void TextClear(XmlText* t) {
+  t->len = 0;
+  t->cut = false;
+  t->text[0] = '\0';
+}
+
+void TextAppend(XmlText* t, const char* s, int len) {
+  if (t->cut || len <= 0) return;
+  size_t n = static_cast<size_t>(len);
+  if (t->len == 0)
+    while (n > 0 && IsXmlSpace(*s)) ++s, --n;
+  size_t room = sizeof t->text - 1 - t->len;
+  if (n > room) {
+    // Expat never splits a character between two pieces, so the piece
+    // shows where its characters end.
+    n = Utf8CutBytes(s, n, room);
+    t->cut = true;  // nothing after a cut, or the text would get a gap
+  }
+  t->len += CopyTextN(t->text + t->len, sizeof t->text - t->len, s, n);
+}
+
+const char* TextFinish(XmlText* t) {
+  while (t->len > 0 && IsXmlSpace(t->text[t->len - 1])) --t->len;
+  t->text[t->len] = '\0';
+  return t->text;
+}
+
+int32_t NamesFromLocation(const char* text, char* title, char* artist, const RunSettings& s) {
+  Entry entry;
+  LocateEntry(text, s.source, &entry);
+  if (entry.kind == ENTRY_FILE) return NamesFromFile(entry.path, title, artist, s);
+  if (entry.kind == ENTRY_STREAM)
+    CopyText(title, MAXPATH, entry.shown);
+  else
+    NamesFromPath(entry.shown, title, artist, s);
+  return 0;
+}
