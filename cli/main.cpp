@@ -27,9 +27,9 @@ static void Usage(FILE* f) {
   std::fputs(
       "Aufruf: mirtun-convert [OPTIONEN] QUELLE [ZIEL]\n"
       "\n"
-      "Wandelt die Wiedergabeliste QUELLE (M3U, M3U8, OFL, PLS, XML-Mediathek)\n"
-      "in eine Liste mit Interpret, Titel und Spielzeit um. Ohne ZIEL oder mit\n"
-      "ZIEL \"-\" geht die Ausgabe auf die Standardausgabe.\n"
+      "Wandelt die Wiedergabeliste QUELLE (M3U, M3U8, OFL, PLS, XSPF, WPL,\n"
+      "XML-Mediathek) in eine Liste mit Interpret, Titel und Spielzeit um.\n"
+      "Ohne ZIEL oder mit ZIEL \"-\" geht die Ausgabe auf die Standardausgabe.\n"
       "\n"
       "Die Einstellungen kommen aus den gespeicherten Einstellungen des\n"
       "Programms; die Optionen ändern sie nur für diesen Aufruf.\n"
