@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "metadata/ffmpeg_lib.h"
 #include "metadata/id3.h"
+#include "metadata/mpeg_audio.h"
 #include "platform/files.h"
 
 namespace {
@@ -257,10 +258,23 @@ int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip,
 
 }  // namespace
 
-static int32_t MediaTime(const char* FileName, const NameRequest* req) {
-  ff = Ffmpeg();
-  if (!ff) return 0;
+// MPEG audio by its extension, or by a frame header where the audio starts.
+static bool LooksLikeMpegAudio(const char* path, const MediaFile& m, int64_t skip) {
+  const char* dot = std::strrchr(path, '.');
+  if (dot && !std::strchr(dot, '/')) {
+    for (const char* ext : {".mp3", ".mp2", ".mpa"})
+      if (EqualsNoCase(dot, ext)) return true;
+  }
+  unsigned char head[4];
+  return pread(m.fd, head, sizeof head, skip) == 4 && IsMpegAudioHeader(head);
+}
 
+static int32_t ToMillis(int64_t us) {
+  int64_t ms = us / 1000;
+  return ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
+}
+
+static int32_t MediaTime(const char* FileName, const NameRequest* req, bool headersFirst) {
   MediaFile m;
   // Only a regular file is read at all; a FIFO cannot stall the open.
   m.fd = OpenRegularFile(FileName, &m.size);
@@ -268,6 +282,14 @@ static int32_t MediaTime(const char* FileName, const NameRequest* req) {
 
   int64_t skip = LeadingTagSize(m);
   if (skip >= m.size) return 0;
+  // MPEG audio is timed from its frame headers without the demuxer (which
+  // reads no tags of its own in it that the ID3 reader has not read).
+  if (headersFirst && LooksLikeMpegAudio(FileName, m, skip)) {
+    int64_t us = MpegAudioTime(m.fd, m.size, skip);
+    if (us >= 0) return ToMillis(us);
+  }
+  ff = Ffmpeg();
+  if (!ff) return 0;
   const AVInputFormat* fmt = FormatByExtension(FileName);
   int64_t us = fmt ? DemuxDuration(&m, fmt, skip, req) : -1;
   if (us <= 0) {
@@ -276,15 +298,16 @@ static int32_t MediaTime(const char* FileName, const NameRequest* req) {
     us = DemuxDuration(&m, nullptr, skip, req);
   }
   if (us <= 0) return 0;
-  int64_t ms = us / 1000;
-  return ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
+  return ToMillis(us);
 }
 
-int32_t GetMP3Length(const char* FileName) { return MediaTime(FileName, nullptr); }
+int32_t GetMP3Length(const char* FileName) { return MediaTime(FileName, nullptr, true); }
+
+int32_t GetDemuxedLength(const char* FileName) { return MediaTime(FileName, nullptr, false); }
 
 int32_t GetMediaInfo(const char* FileName, char* title, char* artist, size_t cap,
                      int32_t* names) {
   *names = 0;
   NameRequest req = {title, artist, cap, names};
-  return MediaTime(FileName, &req);
+  return MediaTime(FileName, &req, true);
 }

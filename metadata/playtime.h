@@ -11,6 +11,10 @@
 // nothing.
 int32_t GetMP3Length(const char* FileName);
 
+// The same time always through the demuxer, never from MPEG frame headers
+// alone: the reference that the frame-header timing is checked against.
+int32_t GetDemuxedLength(const char* FileName);
+
 // The playing time as GetMP3Length gives it, and from the same reading of
 // the file the title and artist of its own tags (Vorbis comments, MP4 atoms,
 // ASF, APE, Matroska, RIFF INFO) as the demuxer reports them: the format's

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "metadata/playtime.h"
@@ -85,4 +86,71 @@ TEST(GetMP3Length, HugeFilesAreGivenUpQuickly) {
   ASSERT_EQ(truncate(garbage.c_str(), 2LL << 30), 0);
   EXPECT_EQ(GetMP3Length(zeros.c_str()), 0);
   EXPECT_EQ(GetMP3Length(garbage.c_str()), 0);
+}
+
+// MPEG audio is timed from its frame headers without the demuxer; the time
+// must be the demuxer's to the millisecond, whatever the file holds around
+// its frames.
+TEST(GetMP3Length, FrameHeadersGiveTheDemuxersTime) {
+  TempDir dir;
+  const std::string cbr = ReadFile(Fixture("cbr.mp3"));
+  const std::string info = ReadFile(Fixture("cbr_info.mp3"));
+  const std::string xing = ReadFile(Fixture("vbr_xing.mp3"));
+  const std::string noxing = ReadFile(Fixture("vbr_noxing.mp3"));
+  const std::string tag = id3::Tag(id3::Text("TIT2", "Song") + std::string(100, '\0'));
+  std::string ape = "APETAGEX" + std::string("\xD0\x07\0\0", 4) + std::string("\x20\0\0\0", 4) +
+                    std::string(4, '\0') + std::string("\0\0\0\x80", 4) + std::string(8, '\0');
+  ape = ape + std::string(32, 'x') + ape;  // header, one item's room, footer
+  const struct { const char* name; std::string bytes; } cases[] = {
+      {"cbr.mp3", cbr},
+      {"info.mp3", info},
+      {"xing.mp3", xing},
+      {"noxing.mp3", noxing},
+      {"tagged.mp3", tag + xing},
+      {"junk.mp3", tag + std::string(300, '\0') + cbr},
+      {"junk_xing.mp3", std::string(200, '\x55') + xing},
+      {"trailer.mp3", cbr + id3::Trailer("Song", "Band")},
+      {"ape.mp3", cbr + ape},
+      {"ape_trailer.mp3", noxing + ape + id3::Trailer("Song", "Band")},
+      {"cut.mp3", cbr.substr(0, cbr.size() - 100)},
+      {"cut_vbr.mp3", noxing.substr(0, noxing.size() - 100)},
+      {"concatenated.mp3", info + cbr + cbr},
+      {"truncated.mp3", info.substr(0, 700)},
+      {"two_kinds.mp3", noxing + cbr},
+      {"garbage_inside.mp3", cbr.substr(0, 5000) + std::string(500, '\x11') + cbr.substr(5000)},
+      {"no_extension", tag + cbr},
+      {"no_extension_short", tag + info.substr(0, 500)},
+      {"song.mp2", cbr},
+  };
+  for (const auto& c : cases) {
+    std::string path = dir / c.name;
+    WriteFile(path, c.bytes);
+    EXPECT_EQ(GetMP3Length(path.c_str()), GetDemuxedLength(path.c_str())) << c.name;
+  }
+  // A constant-rate stream with one frame of another rate in the middle: the
+  // demuxer averages it into its estimate. cbr.mp3 is MPEG 2 layer III at
+  // 22050 Hz and 32 kbit/s behind a 20-byte tag.
+  size_t at = 20;
+  for (int k = 0; k < 5; ++k) at += 72000 * 32 / 22050 + ((cbr[at + 2] >> 1) & 1);
+  std::string odd = cbr.substr(at, 4);
+  odd[2] = static_cast<char>((odd[2] & 0x0D) | 0x80);  // 64 kbit/s, no padding
+  odd += std::string(72000 * 64 / 22050 - 4, '\0');
+  WriteFile(dir / "one_odd.mp3", cbr.substr(0, at) + odd + cbr.substr(at));
+  EXPECT_EQ(GetMP3Length((dir / "one_odd.mp3").c_str()),
+            GetDemuxedLength((dir / "one_odd.mp3").c_str()));
+}
+
+// The same over every file of the shared test data.
+TEST(GetMP3Length, SharedMediaFrameHeadersAgreeWithTheDemuxer) {
+  const std::string root = MIRTUN_SOURCE_DIR "/../shared/testdata/media";
+  struct stat st;
+  if (stat(root.c_str(), &st) != 0) GTEST_SKIP() << root << " is not there";
+  int files = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    std::string p = e.path().string();
+    EXPECT_EQ(GetMP3Length(p.c_str()), GetDemuxedLength(p.c_str())) << p;
+    ++files;
+  }
+  EXPECT_GT(files, 200);
 }

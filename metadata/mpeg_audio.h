@@ -1,0 +1,18 @@
+// The playing time of MPEG audio (MP3, MP2) from its frame headers alone,
+// the way the demuxer finds it, without loading FFmpeg: the frame count of a
+// Xing, Info or VBRI header when the first frame carries one, else the frame
+// headers walked from the first frame to the end of the file.
+#pragma once
+
+#include <cstdint>
+
+// The time in microseconds of the MPEG audio in the file at fd (size bytes),
+// whose audio starts at start (after a leading ID3v2 tag), or -1 when the
+// frame headers do not answer it alone (free-format or mixed streams, junk
+// between frames, a few odd frames in a constant-rate stream): then the
+// demuxer has to.
+int64_t MpegAudioTime(int fd, int64_t size, int64_t start);
+
+// 1 when the four bytes at p are a valid MPEG audio frame header (not of the
+// free format).
+int IsMpegAudioHeader(const unsigned char* p);
