@@ -79,8 +79,8 @@ with open(os.path.join(out, "list.xspf"), "w", encoding="utf-8", newline="\n") a
     for k in range(100000):
         artist, album, title = name(2), name(3), name(rnd.randint(1, 4))
         f.write(f"\t\t<track>\n"
-                f"\t\t\t<location>file:///home/anna/Musik/{url(artist)}/{url(album)}/"
-                f"{k % 14 + 1:02d}%20{url(title)}.mp3</location>\n"
+                f"\t\t\t<location>file:///home/anna/Musik/{xesc(url(artist))}/"
+                f"{xesc(url(album))}/{k % 14 + 1:02d}%20{xesc(url(title))}.mp3</location>\n"
                 f"\t\t\t<title>{xesc(title)}</title>\n"
                 f"\t\t\t<creator>{xesc(artist)}</creator>\n"
                 f"\t\t\t<album>{xesc(album)}</album>\n"

@@ -16,19 +16,21 @@ char* StrRev(char* str) {
 }
 
 char* StrRStr(char* str, const char* pat) {
-  // The last occurrence is the first one in the reversed texts.
-  char rstr[MAXPATH];
-  char rpat[MAXPATH];
-  size_t slen = CopyTextN(rstr, sizeof rstr, str, MAXPATH - 2);
-  size_t plen = CopyTextN(rpat, sizeof rpat, pat, MAXPATH - 2);
-  StrRev(rstr);
-  StrRev(rpat);
-  char* hit = std::strstr(rstr, rpat);
-  if (!hit) return nullptr;
-  size_t k = static_cast<size_t>(hit - rstr);
-  // Texts past 510 characters are searched in their first 510 only, so the
-  // match always lies inside str.
-  return str + (slen - plen - k);
+  // Both texts count in their first 510 characters only, so a match always
+  // lies inside str.
+  size_t slen = strnlen(str, MAXPATH - 2);
+  size_t plen = strnlen(pat, MAXPATH - 2);
+  if (plen > slen) return nullptr;
+  if (plen == 0) return str + slen;
+  // Candidates from the back: each place of the pattern's first character.
+  size_t room = slen - plen + 1;
+  while (room > 0) {
+    char* at = static_cast<char*>(memrchr(str, pat[0], room));
+    if (!at) return nullptr;
+    if (std::memcmp(at, pat, plen) == 0) return at;
+    room = static_cast<size_t>(at - str);
+  }
+  return nullptr;
 }
 
 char* StrRSlash(char* str) {

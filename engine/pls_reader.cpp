@@ -54,9 +54,11 @@ static PlsKey ParseKey(char* line, uint64_t* number, char** value) {
       {"File", 4, KEY_FILE}, {"Title", 5, KEY_TITLE}, {"Length", 6, KEY_LENGTH}};
   for (const auto& k : kKeys) {
     // The first letter tells the keys apart; compare only the one it names.
+    // The names are letters, so setting bit 5 folds exactly their case.
     if ((p[0] | 0x20) != (k.name[0] | 0x20)) continue;
-    if (static_cast<size_t>(end - p) <= k.len || !EqualsNoCaseN(p, k.name, k.len))
-      return KEY_NONE;
+    if (static_cast<size_t>(end - p) <= k.len) return KEY_NONE;
+    for (size_t i = 1; i < k.len; ++i)
+      if ((p[i] | 0x20) != (k.name[i] | 0x20)) return KEY_NONE;
     uint64_t n = 0;
     for (char* d = p + k.len; d < end; ++d) {
       if (*d < '0' || *d > '9') return KEY_NONE;
@@ -69,63 +71,74 @@ static PlsKey ParseKey(char* line, uint64_t* number, char** value) {
 }
 
 // "[Artist] Title" splits after the "]"; otherwise the last " - " splits.
-// A "[" anywhere rules out " - ". Returns true when an artist was found.
-static bool SplitTitle(const char* value, char* title, char* artist, const RunSettings& s) {
-  char shown[MAXPATH];
-  const char* text = value;
-  if (!IsValidUtf8(value, std::strlen(value))) {
-    ShownText(shown, sizeof shown, value);
-    text = shown;
-  }
-  const char* found;
+// A "[" anywhere rules out " - ". Works in place on text (MAXPATH bytes):
+// *title and *artist point into it; *artist only when one was found.
+// Returns true when an artist was found.
+static bool SplitTitle(char* text, const char** title, const char** artist,
+                       const RunSettings& s) {
+  char* found;
   size_t skip;
   if (std::strchr(text, '[')) {
     found = std::strstr(text, "] ");
     if (found) ++found;  // the artist keeps its "]"
     skip = 1;
   } else {
-    found = StrRStr(const_cast<char*>(text), " - ");
+    found = StrRStr(text, " - ");
     skip = 3;
   }
+  *title = text;
   if (found) {
-    CopyTextN(artist, MAXPATH, text, static_cast<size_t>(found - text));
-    CopyText(title, MAXPATH, found + skip);
-  } else {
-    CopyText(title, MAXPATH, text);
+    *found = '\0';
+    *artist = text;
+    *title = found + skip;
   }
-  RemoveExt(title, s);
+  RemoveExt(const_cast<char*>(*title), s);
   return found != nullptr;
 }
 
-static void WriteEntry(const PlsEntry& e, RowSink* sink) {
+static void WriteEntry(PlsEntry* e, RowSink* sink) {
   const RunSettings& s = *sink->s;
-  char title[MAXPATH];
-  char artist[MAXPATH];
-  CopyText(title, sizeof title, NOTITLE);
-  CopyText(artist, sizeof artist, NOARTIST);
-  bool titleArtist = e.haveTitle && SplitTitle(e.title, title, artist, s);
-  int32_t seconds = e.length;
+  const char* title = NOTITLE;
+  const char* artist = NOARTIST;
+  bool titleArtist = false;
+  if (e->haveTitle) {
+    // Names shown are UTF-8; a title written on Windows is Windows-1252.
+    if (!IsValidUtf8(e->title, std::strlen(e->title))) {
+      char shown[MAXPATH];
+      ShownText(shown, sizeof shown, e->title);
+      CopyText(e->title, sizeof e->title, shown);
+    }
+    titleArtist = SplitTitle(e->title, &title, &artist, s);
+  }
+  int32_t seconds = e->length;
 
-  if (e.haveFile && (!titleArtist || seconds <= 0)) {
+  // What the list does not say comes from the file, into buffers of our own.
+  char titleBuf[MAXPATH];
+  char artistBuf[MAXPATH];
+  if (e->haveFile && (!titleArtist || seconds <= 0)) {
+    CopyText(titleBuf, sizeof titleBuf, title);
+    CopyText(artistBuf, sizeof artistBuf, artist);
+    title = titleBuf;
+    artist = artistBuf;
     Entry entry;
-    LocateEntry(e.file, s.source, &entry);
+    LocateEntry(e->file, s.source, &entry);
     int32_t media = 0;
     if (entry.kind == ENTRY_FILE) {
       if (titleArtist) {
         media = GetMP3Length(entry.path) / 1000;  // only the time is missing
-      } else if (e.haveTitle) {
+      } else if (e->haveTitle) {
         // A title without an artist: the file's tags give both names when
         // it has any, else the title stands.
         bool named;
-        media = NamesFromTags(entry.path, title, artist, seconds <= 0, &named);
+        media = NamesFromTags(entry.path, titleBuf, artistBuf, seconds <= 0, &named);
       } else {
-        media = NamesFromFile(entry.path, title, artist, s);
+        media = NamesFromFile(entry.path, titleBuf, artistBuf, s);
       }
-    } else if (!e.haveTitle) {
+    } else if (!e->haveTitle) {
       if (entry.kind == ENTRY_STREAM)
-        CopyText(title, sizeof title, entry.shown);
+        CopyText(titleBuf, sizeof titleBuf, entry.shown);
       else
-        NamesFromPath(entry.shown, title, artist, s);
+        NamesFromPath(entry.shown, titleBuf, artistBuf, s);
     }
     if (seconds <= 0) seconds = media;
   }
@@ -145,7 +158,7 @@ int plsOutputLine(TextStream* inFile, RowSink* sink) {
     PlsKey key = ParseKey(line, &number, &value);
     if (key == KEY_NONE) continue;
     if (current.open && number != current.number) {
-      WriteEntry(current, sink);
+      WriteEntry(&current, sink);
       ClearEntry(&current);
     }
     current.open = true;
@@ -166,7 +179,7 @@ int plsOutputLine(TextStream* inFile, RowSink* sink) {
         break;
     }
   }
-  if (current.open) WriteEntry(current, sink);
+  if (current.open) WriteEntry(&current, sink);
   Finish(sink);
   return 1;
 }
