@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "engine/run_control.h"
 #include "engine/textstream.h"
 #include "settings/run_settings.h"
 
@@ -17,23 +18,37 @@ enum ConvertResult {
   CONVERT_CANNOT_OPEN,    // the target cannot be created
   CONVERT_WRITE_FAILED,   // writing failed; an existing target is unchanged
   CONVERT_SOURCE_DAMAGED, // the source is not well-formed; nothing is written
+  CONVERT_CANCELLED,      // stopped on request; an existing target is unchanged
 };
 
 // A UTF-8 byte-order mark skipped, then HTML head, the reader's rows and
-// total line, HTML tail. Returns 1; 0 when the reader found the source
-// damaged (the total line and the HTML tail are then not written) and
-// *badLine (when given) the line where it found the damage.
+// total line, HTML tail. Returns the reader's result (engine/readers.h):
+// READ_WHOLE, or READ_DAMAGED (*badLine, when given, the line where the
+// damage was found) or READ_STOPPED, after which the total line and the
+// HTML tail are not written. ctl (when given) is told the rows written and
+// may stop the run.
 int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
-                 int32_t* badLine = nullptr);
+                 int32_t* badLine = nullptr, RunControl* ctl = nullptr);
+
+// The number of entries of the source, as its reader counts them without
+// reading any file; -1 when it cannot be read.
+int64_t CountEntries(const RunSettings& s);
+
+// The checks of ConvertToFile that come before writing: CONVERT_WRITTEN
+// when nothing stands in the way.
+ConvertResult CheckConversion(const RunSettings& s, const char* target, bool overwrite);
 
 // Writes the listing of s.source to the file target. An existing target is
 // replaced only with overwrite; it is replaced in one step, so that it stays
-// as it was when anything fails. For CONVERT_SOURCE_DAMAGED *badLine (when
-// given) is the line of the source where the damage was found.
+// as it was when anything fails or the run is stopped. For
+// CONVERT_SOURCE_DAMAGED *badLine (when given) is the line of the source
+// where the damage was found. With ctl, the entries are counted first
+// (ctl->total), ctl->done follows the rows, and ctl->cancel stops the run.
 ConvertResult ConvertToFile(const RunSettings& s, const char* target,
-                            bool overwrite, int32_t* badLine = nullptr);
+                            bool overwrite, int32_t* badLine = nullptr,
+                            RunControl* ctl = nullptr);
 
 // Writes the listing of s.source to a stream that is already open (standard
 // output), and flushes it. The rows before a damage are written then.
 ConvertResult ConvertToStream(const RunSettings& s, FILE* outFile,
-                              int32_t* badLine = nullptr);
+                              int32_t* badLine = nullptr, RunControl* ctl = nullptr);

@@ -88,6 +88,21 @@ static void LocateFileUrl(const char* text, const char* listPath, Entry* e) {
   TryPath(decoded, listPath, e);
 }
 
+bool IsStreamEntry(const char* text) {
+  return !EqualsNoCaseN(text, "file:/", 6) && (SchemeLength(text) > 0 || std::strstr(text, "http://"));
+}
+
+int32_t NamesOfEntry(const char* text, char* title, char* artist, const RunSettings& s) {
+  Entry entry;
+  LocateEntry(text, s.source, &entry);
+  if (entry.kind == ENTRY_FILE) return NamesFromFile(entry.path, title, artist, s);
+  if (entry.kind == ENTRY_STREAM)
+    CopyText(title, MAXPATH, entry.shown);
+  else
+    NamesFromPath(entry.shown, title, artist, s);
+  return 0;
+}
+
 void LocateEntry(const char* text, const char* listPath, Entry* e) {
   e->kind = ENTRY_MISSING;
   e->path[0] = '\0';

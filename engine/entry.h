@@ -69,6 +69,16 @@ int32_t NamesFromTags(const char* path, char* title, char* artist, bool wantTime
 // its file name. Returns the seconds.
 int32_t NamesFromFile(const char* path, char* title, char* artist, const RunSettings& s);
 
+// True when text is an address of a stream: no file is looked up for it.
+bool IsStreamEntry(const char* text);
+
+// Names and seconds of an entry as a plain list line without any data of
+// the list's gives them: an existing file's tags or name and the media's
+// time, a stream's address as the title, else the parts of the path.
+// Names not found keep their buffers (MAXPATH bytes). Returns 0 when no
+// time is known.
+int32_t NamesOfEntry(const char* text, char* title, char* artist, const RunSettings& s);
+
 // A text a list gives for an entry ("Artist - Title", an #EXTINF text): the
 // artist before its first " - ", the title after it, the extension removed;
 // without " - " all of it is the title and the artist keeps its buffer.

@@ -52,13 +52,30 @@ static void ParseExtInf(const char* line, ExtInf* x) {
   ShownText(x->text, sizeof x->text, text);
 }
 
-int OutputLine(TextStream* inFile, RowSink* sink) {
-  const RunSettings& s = *sink->s;
-  char line[MAXPATH];
-  char titlebuf[MAXPATH];
-  char artistbuf[MAXPATH];
-  ExtInf extinf;
+// The names and time of one entry line; job->note and job->number hold
+// what its #EXTINF line said.
+static void ResolveLine(RowJob* job, const RunSettings& s) {
+  CopyText(job->title, sizeof job->title, NOTITLE);
+  CopyText(job->artist, sizeof job->artist, NOARTIST);
   Entry entry;
+  LocateEntry(job->text, s.source, &entry);
+  if (entry.kind == ENTRY_FILE) {
+    int32_t time = NamesFromFile(entry.path, job->title, job->artist, s);
+    job->seconds = time > 0 ? time : job->number;
+    return;
+  }
+  if (job->note[0])
+    NamesFromListText(job->note, job->title, job->artist, s);
+  else if (entry.kind == ENTRY_STREAM)
+    CopyText(job->title, sizeof job->title, entry.shown);
+  else
+    NamesFromPath(entry.shown, job->title, job->artist, s);
+  job->seconds = job->number;
+}
+
+int OutputLine(TextStream* inFile, RowSink* sink) {
+  char line[MAXPATH];
+  ExtInf extinf;
 
   while (MyFgets(line, MAXPATH - 1, inFile)) {
     if (std::strncmp(line, "#EXTINF:", 8) == 0) {
@@ -69,26 +86,15 @@ int OutputLine(TextStream* inFile, RowSink* sink) {
     char* bar = std::strrchr(line, '|');
     if (bar) *bar = '\0';
 
-    int32_t time = 0;
-    CopyText(titlebuf, sizeof titlebuf, NOTITLE);
-    CopyText(artistbuf, sizeof artistbuf, NOARTIST);
-
-    LocateEntry(line, s.source, &entry);
-    if (entry.kind == ENTRY_FILE) {
-      time = NamesFromFile(entry.path, titlebuf, artistbuf, s);
-      if (time <= 0) time = extinf.seconds;
-    } else {
-      if (extinf.text[0])
-        NamesFromListText(extinf.text, titlebuf, artistbuf, s);
-      else if (entry.kind == ENTRY_STREAM)
-        CopyText(titlebuf, sizeof titlebuf, entry.shown);
-      else
-        NamesFromPath(entry.shown, titlebuf, artistbuf, s);
-      time = extinf.seconds;
-    }
+    RowJob* job = NextJob(sink);
+    if (!job) return READ_STOPPED;
+    job->resolve = ResolveLine;
+    CopyText(job->text, sizeof job->text, line);
+    CopyText(job->note, sizeof job->note, extinf.text);
+    job->number = extinf.seconds;
+    SubmitJob(sink, job, !IsStreamEntry(line));
     extinf = ExtInf();
-    AddRow(sink, artistbuf, titlebuf, time);
   }
   Finish(sink);
-  return 1;
+  return READ_WHOLE;
 }

@@ -96,8 +96,43 @@ static bool SplitTitle(char* text, const char** title, const char** artist,
   return found != nullptr;
 }
 
-static void WriteEntry(PlsEntry* e, RowSink* sink) {
-  const RunSettings& s = *sink->s;
+// Flags of a PLS job: what the entry's lines gave.
+constexpr uint32_t kHaveFile = 1;
+constexpr uint32_t kHaveTitle = 2;
+constexpr uint32_t kTitleArtist = 4;  // the title gave an artist too
+
+// What the list does not say of an entry, from its file: job->text is
+// FileN, job->title and job->artist what TitleN gave, job->number LengthN.
+static void ResolveFile(RowJob* job, const RunSettings& s) {
+  Entry entry;
+  LocateEntry(job->text, s.source, &entry);
+  int32_t seconds = job->number;
+  int32_t media = 0;
+  if (entry.kind == ENTRY_FILE) {
+    if (job->flags & kTitleArtist) {
+      media = GetMP3Length(entry.path) / 1000;  // only the time is missing
+    } else if (job->flags & kHaveTitle) {
+      // A title without an artist: the file's tags give both names when it
+      // has any, else the title stands.
+      bool named;
+      media = NamesFromTags(entry.path, job->title, job->artist, seconds <= 0, &named);
+    } else {
+      media = NamesFromFile(entry.path, job->title, job->artist, s);
+    }
+  } else if (!(job->flags & kHaveTitle)) {
+    if (entry.kind == ENTRY_STREAM)
+      CopyText(job->title, sizeof job->title, entry.shown);
+    else
+      NamesFromPath(entry.shown, job->title, job->artist, s);
+  }
+  if (seconds <= 0) seconds = media;
+  job->seconds = seconds > 0 ? seconds : kNoTime;
+}
+
+// One entry's row: names from TitleN; what is missing from the file.
+static bool SubmitEntry(PlsEntry* e, RowSink* sink) {
+  RowJob* job = NextJob(sink);
+  if (!job) return false;
   const char* title = NOTITLE;
   const char* artist = NOARTIST;
   bool titleArtist = false;
@@ -108,41 +143,19 @@ static void WriteEntry(PlsEntry* e, RowSink* sink) {
       ShownText(shown, sizeof shown, e->title);
       CopyText(e->title, sizeof e->title, shown);
     }
-    titleArtist = SplitTitle(e->title, &title, &artist, s);
+    titleArtist = SplitTitle(e->title, &title, &artist, *sink->s);
   }
-  int32_t seconds = e->length;
-
-  // What the list does not say comes from the file, into buffers of our own.
-  char titleBuf[MAXPATH];
-  char artistBuf[MAXPATH];
-  if (e->haveFile && (!titleArtist || seconds <= 0)) {
-    CopyText(titleBuf, sizeof titleBuf, title);
-    CopyText(artistBuf, sizeof artistBuf, artist);
-    title = titleBuf;
-    artist = artistBuf;
-    Entry entry;
-    LocateEntry(e->file, s.source, &entry);
-    int32_t media = 0;
-    if (entry.kind == ENTRY_FILE) {
-      if (titleArtist) {
-        media = GetMP3Length(entry.path) / 1000;  // only the time is missing
-      } else if (e->haveTitle) {
-        // A title without an artist: the file's tags give both names when
-        // it has any, else the title stands.
-        bool named;
-        media = NamesFromTags(entry.path, titleBuf, artistBuf, seconds <= 0, &named);
-      } else {
-        media = NamesFromFile(entry.path, titleBuf, artistBuf, s);
-      }
-    } else if (!e->haveTitle) {
-      if (entry.kind == ENTRY_STREAM)
-        CopyText(titleBuf, sizeof titleBuf, entry.shown);
-      else
-        NamesFromPath(entry.shown, titleBuf, artistBuf, s);
-    }
-    if (seconds <= 0) seconds = media;
-  }
-  AddRow(sink, artist, title, seconds > 0 ? seconds : kNoTime);
+  CopyText(job->title, sizeof job->title, title);
+  CopyText(job->artist, sizeof job->artist, artist);
+  job->number = e->length;
+  job->seconds = e->length > 0 ? e->length : kNoTime;
+  job->flags = (e->haveFile ? kHaveFile : 0) | (e->haveTitle ? kHaveTitle : 0) |
+               (titleArtist ? kTitleArtist : 0);
+  bool needsFile = e->haveFile && (!titleArtist || e->length <= 0);
+  job->resolve = needsFile ? ResolveFile : nullptr;
+  if (needsFile) CopyText(job->text, sizeof job->text, e->file);
+  SubmitJob(sink, job, needsFile && !IsStreamEntry(e->file));
+  return true;
 }
 
 int plsOutputLine(TextStream* inFile, RowSink* sink) {
@@ -158,7 +171,7 @@ int plsOutputLine(TextStream* inFile, RowSink* sink) {
     PlsKey key = ParseKey(line, &number, &value);
     if (key == KEY_NONE) continue;
     if (current.open && number != current.number) {
-      WriteEntry(&current, sink);
+      if (!SubmitEntry(&current, sink)) return READ_STOPPED;
       ClearEntry(&current);
     }
     current.open = true;
@@ -179,7 +192,7 @@ int plsOutputLine(TextStream* inFile, RowSink* sink) {
         break;
     }
   }
-  if (current.open) WriteEntry(&current, sink);
+  if (current.open && !SubmitEntry(&current, sink)) return READ_STOPPED;
   Finish(sink);
-  return 1;
+  return READ_WHOLE;
 }

@@ -1,12 +1,21 @@
 // Where every reader puts its rows: the run's settings, the output stream,
 // and the bookkeeping that each reader would otherwise repeat (the running
 // total of seconds and the count of rows for the total line).
+//
+// A row whose names and time come from files (tags, playing time) is a job:
+// the reader fills one with what the list says and a function that finds
+// the rest, and the sink runs that function on a few threads, up to a window
+// of jobs ahead of the row being written. Rows are written strictly in the
+// order the reader gave them, so the output is the same with any number of
+// threads; memory stays bounded by the window, not by the list.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "engine/output.h"
+#include "engine/run_control.h"
 #include "settings/run_settings.h"
 
 // The names of a row whose artist or title cannot be found.
@@ -16,25 +25,62 @@ constexpr char NOTITLE[] = "(Kein Titel)";
 // A time that is not known: the time cell stays empty and adds nothing.
 constexpr int32_t kNoTime = INT32_MIN;
 
+struct RowJob;
+// Finds a job's names and time, on any thread: it reads the job and the
+// settings and writes the job only.
+typedef void (*ResolveFn)(RowJob* job, const RunSettings& s);
+
+struct RowJob {
+  ResolveFn resolve;
+  int32_t number;      // for the reader: a time the list gives, a length
+  uint32_t flags;      // for the reader: which fields the list gave
+  int32_t seconds;     // the row's time, or kNoTime
+  char text[MAXPATH];  // the entry: a list line, a file, an address
+  char note[MAXPATH];  // for the reader: a text the list gives
+  char title[MAXPATH];
+  char artist[MAXPATH];
+};
+
+struct Pipeline;
+
 struct RowSink {
   FILE* out;
   const RunSettings* s;
   Columns cols;
-  uint32_t tsum;  // seconds of every row so far
-  int32_t rows;   // rows so far
+  uint32_t tsum;    // seconds of every row so far
+  int32_t rows;     // rows so far
   int32_t badLine;  // where a damaged source was found to be damaged
+  RunControl* ctl;  // null: nobody watches
+  bool counting;    // only count the entries: no output, no files read
+  std::unique_ptr<Pipeline> pipe;
+
+  RowSink();
+  ~RowSink();
 };
 
-void SinkInit(RowSink* sink, FILE* out, const RunSettings* s);
+// A sink writing to out; with counting, one that only counts the rows.
+void SinkInit(RowSink* sink, FILE* out, const RunSettings* s, RunControl* ctl = nullptr,
+              bool counting = false);
 
-// One whole row.
-void AddRow(RowSink* sink, const char* artist, const char* title,
-            int32_t seconds);
+// The next job to fill, or null when the run is to stop. Rows that are
+// ready are written first; when the window is full, this waits for the
+// oldest job.
+RowJob* NextJob(RowSink* sink);
+
+// Hands the filled job over. readsFiles: its function reads files and may
+// run on another thread; else it runs (if set) at once.
+void SubmitJob(RowSink* sink, RowJob* job, bool readsFiles);
+
+// One whole row with nothing to find (after every job before it).
+void AddRow(RowSink* sink, const char* artist, const char* title, int32_t seconds);
 
 // A row in two halves, for a source whose names and times come on lines of
 // their own: the names first, then the time, which ends and counts the row.
 void AddNamePart(RowSink* sink, const char* artist, const char* title);
 void AddTimePart(RowSink* sink, int32_t seconds);
 
-// The total line after the last row.
+// True when the run is to stop.
+bool Cancelled(const RowSink* sink);
+
+// Every job written, then the total line.
 void Finish(RowSink* sink);

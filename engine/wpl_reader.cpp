@@ -18,6 +18,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "engine/entry.h"
 #include "engine/readers.h"
 #include "engine/xml_parse.h"
 
@@ -27,26 +28,36 @@ enum Level { W_DOC, W_SMIL, W_BODY, W_SEQ, W_MEDIA };
 
 struct WplState {
   RowSink* sink;
+  XML_Parser parser;
+  bool stopped = false;  // the run is to stop
   int level = W_DOC;
   int skip = 0;  // > 0: the depth inside a skipped element
 };
 }  // namespace
 
-static void MediaRow(RowSink* sink, const XML_Char** atts) {
+// A <media> entry, as a plain list line without data of the list's.
+static void ResolveMedia(RowJob* job, const RunSettings& s) {
+  CopyText(job->title, sizeof job->title, NOTITLE);
+  CopyText(job->artist, sizeof job->artist, NOARTIST);
+  job->seconds = NamesOfEntry(job->text, job->title, job->artist, s);
+}
+
+static void MediaRow(WplState* st, const XML_Char** atts) {
   const char* src = nullptr;
   for (; atts[0]; atts += 2)
     if (std::strcmp(atts[0], "src") == 0) src = atts[1];
   if (!src || src[std::strspn(src, " \t")] == '\0') return;
-
+  RowJob* job = NextJob(st->sink);
+  if (!job) {
+    st->stopped = true;
+    XML_StopParser(st->parser, XML_FALSE);
+    return;
+  }
   // As long a text as a list line can be, cut between characters.
-  char line[MAXPATH];
-  CopyTextN(line, sizeof line, src, Utf8CutBytes(src, std::strlen(src), sizeof line - 1));
-  char title[MAXPATH];
-  char artist[MAXPATH];
-  CopyText(title, sizeof title, NOTITLE);
-  CopyText(artist, sizeof artist, NOARTIST);
-  int32_t seconds = NamesFromLocation(line, title, artist, *sink->s);
-  AddRow(sink, artist, title, seconds);
+  CopyTextN(job->text, sizeof job->text, src,
+            Utf8CutBytes(src, std::strlen(src), sizeof job->text - 1));
+  job->resolve = ResolveMedia;
+  SubmitJob(st->sink, job, !IsStreamEntry(job->text));
 }
 
 static void XMLCALL WplStart(void* arg, const XML_Char* name, const XML_Char** atts) {
@@ -59,7 +70,7 @@ static void XMLCALL WplStart(void* arg, const XML_Char* name, const XML_Char** a
   static const char* const kPath[] = {"smil", "body", "seq", "media"};
   const char* local = LocalName(name, nullptr);
   if (st->level < W_MEDIA && local && std::strcmp(local, kPath[st->level]) == 0) {
-    if (++st->level == W_MEDIA) MediaRow(st->sink, atts);
+    if (++st->level == W_MEDIA) MediaRow(st, atts);
   } else {
     st->skip = 1;
   }
@@ -78,9 +89,12 @@ int wplOutputLine(TextStream* inFile, RowSink* sink) {
   st.sink = sink;
   XmlParser parser = NewXmlParser(&st);
   // Without a parser (no memory) the source cannot be read: line 0.
-  if (!parser) return 0;
+  if (!parser) return READ_DAMAGED;
+  st.parser = parser.get();
   XML_SetElementHandler(parser.get(), WplStart, WplEnd);
-  if (!ParseXmlSource(parser.get(), inFile, &sink->badLine)) return 0;
+  bool whole = ParseXmlSource(parser.get(), inFile, &sink->badLine);
+  if (st.stopped) return READ_STOPPED;
+  if (!whole) return READ_DAMAGED;
   Finish(sink);
-  return 1;
+  return READ_WHOLE;
 }

@@ -19,7 +19,6 @@
 #include <cstring>
 
 #include "base/text.h"
-#include "engine/entry.h"
 
 // What expat puts between a namespace and a local name. XML allows no
 // U+0001 anywhere in a document, so no namespace can contain it.
@@ -108,15 +107,4 @@ const char* TextFinish(XmlText* t) {
   while (t->len > 0 && IsXmlSpace(t->text[t->len - 1])) --t->len;
   t->text[t->len] = '\0';
   return t->text;
-}
-
-int32_t NamesFromLocation(const char* text, char* title, char* artist, const RunSettings& s) {
-  Entry entry;
-  LocateEntry(text, s.source, &entry);
-  if (entry.kind == ENTRY_FILE) return NamesFromFile(entry.path, title, artist, s);
-  if (entry.kind == ENTRY_STREAM)
-    CopyText(title, MAXPATH, entry.shown);
-  else
-    NamesFromPath(entry.shown, title, artist, s);
-  return 0;
 }

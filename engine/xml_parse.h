@@ -1,8 +1,7 @@
 // What the XML list readers (XSPF, WPL) share: a parser that tells
 // namespaces apart, owned by a unique_ptr; the source fed to it block by
 // block, so that memory stays flat in the list's size; the names of
-// elements; the bounded collection of an element's text; and the names and
-// time of an entry, found as for a plain list line.
+// elements; and the bounded collection of an element's text.
 #pragma once
 
 #include <expat.h>
@@ -48,9 +47,3 @@ void TextClear(XmlText* t);
 void TextAppend(XmlText* t, const char* s, int len);
 // Drops trailing white space and terminates; returns the text.
 const char* TextFinish(XmlText* t);
-
-// Names and seconds of an entry text as a plain list line gives them: an
-// existing file's tags or name (and the media's time), a stream's address
-// as the title, else the parts of the path. Buffers of MAXPATH bytes; a
-// name that is not found keeps its buffer. Returns 0 when no time is known.
-int32_t NamesFromLocation(const char* text, char* title, char* artist, const RunSettings& s);

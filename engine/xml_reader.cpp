@@ -192,5 +192,5 @@ int xmlOutputLine(TextStream* inFile, RowSink* sink) {
   }
   FlushHeld(&x);
   Finish(sink);
-  return 1;
+  return READ_WHOLE;
 }

@@ -28,6 +28,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "engine/entry.h"
 #include "engine/readers.h"
 #include "engine/xml_parse.h"
 
@@ -40,6 +41,8 @@ enum Level { L_DOC, L_PLAYLIST, L_TRACKLIST, L_TRACK, L_FIELD };
 
 struct XspfState {
   RowSink* sink;
+  XML_Parser parser;
+  bool stopped = false;  // the run is to stop
   int level = L_DOC;
   int skip = 0;        // > 0: the depth inside a skipped element
   int field = -1;      // the field whose text is being gathered
@@ -60,24 +63,43 @@ static const char* Given(const XspfState* st, int f) {
   return (st->given >> f & 1u) && st->text[f].len > 0 ? st->text[f].text : nullptr;
 }
 
+// Flags of a track's job: which names the track gave.
+constexpr uint32_t kGaveTitle = 1;
+constexpr uint32_t kGaveCreator = 2;
+
+// What a track does not say, from its location: job->text.
+static void ResolveTrack(RowJob* job, const RunSettings& s) {
+  char title[MAXPATH];
+  char artist[MAXPATH];
+  CopyText(title, sizeof title, NOTITLE);
+  CopyText(artist, sizeof artist, NOARTIST);
+  int32_t fileSeconds = NamesOfEntry(job->text, title, artist, s);
+  if (!(job->flags & kGaveTitle)) CopyText(job->title, sizeof job->title, title);
+  if (!(job->flags & kGaveCreator)) CopyText(job->artist, sizeof job->artist, artist);
+  if (job->number <= 0 && fileSeconds > 0) job->seconds = fileSeconds;
+}
+
 static void TrackRow(XspfState* st) {
-  const RunSettings& s = *st->sink->s;
+  RowJob* job = NextJob(st->sink);
+  if (!job) {
+    st->stopped = true;
+    XML_StopParser(st->parser, XML_FALSE);
+    return;
+  }
   const char* title = Given(st, F_TITLE);
   const char* artist = Given(st, F_CREATOR);
   const char* duration = Given(st, F_DURATION);
   const char* location = Given(st, F_LOCATION);
   int32_t ms = duration ? Atoi32(duration) : 0;
-  int32_t seconds = ms > 0 ? ms / 1000 : 0;
-
-  char ftitle[MAXPATH];
-  char fartist[MAXPATH];
-  CopyText(ftitle, sizeof ftitle, NOTITLE);
-  CopyText(fartist, sizeof fartist, NOARTIST);
-  if (location && !(title && artist && ms > 0)) {
-    int32_t fileSeconds = NamesFromLocation(location, ftitle, fartist, s);
-    if (ms <= 0 && fileSeconds > 0) seconds = fileSeconds;
-  }
-  AddRow(st->sink, artist ? artist : fartist, title ? title : ftitle, seconds);
+  CopyText(job->title, sizeof job->title, title ? title : NOTITLE);
+  CopyText(job->artist, sizeof job->artist, artist ? artist : NOARTIST);
+  job->flags = (title ? kGaveTitle : 0) | (artist ? kGaveCreator : 0);
+  job->number = ms;
+  job->seconds = ms > 0 ? ms / 1000 : 0;
+  bool lookUp = location && !(title && artist && ms > 0);
+  job->resolve = lookUp ? ResolveTrack : nullptr;
+  if (lookUp) CopyText(job->text, sizeof job->text, location);
+  SubmitJob(st->sink, job, lookUp && !IsStreamEntry(location));
 }
 
 static XspfState* StateOf(void* arg) {
@@ -144,10 +166,13 @@ int xspfOutputLine(TextStream* inFile, RowSink* sink) {
   st.sink = sink;
   XmlParser parser = NewXmlParser(&st);
   // Without a parser (no memory) the source cannot be read: line 0.
-  if (!parser) return 0;
+  if (!parser) return READ_DAMAGED;
+  st.parser = parser.get();
   XML_SetElementHandler(parser.get(), XspfStart, XspfEnd);
   XML_SetCharacterDataHandler(parser.get(), XspfText);
-  if (!ParseXmlSource(parser.get(), inFile, &sink->badLine)) return 0;
+  bool whole = ParseXmlSource(parser.get(), inFile, &sink->badLine);
+  if (st.stopped) return READ_STOPPED;
+  if (!whole) return READ_DAMAGED;
   Finish(sink);
-  return 1;
+  return READ_WHOLE;
 }

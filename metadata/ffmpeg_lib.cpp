@@ -49,8 +49,8 @@ static bool Load(FfmpegLib* f) {
 }
 
 const FfmpegLib* Ffmpeg() {
+  // Loaded once, by whichever thread asks first; the others wait for it.
   static FfmpegLib lib;
-  static int state = 0;  // 0 not tried, 1 loaded, -1 failed
-  if (state == 0) state = Load(&lib) ? 1 : -1;
-  return state == 1 ? &lib : nullptr;
+  static const bool loaded = Load(&lib);
+  return loaded ? &lib : nullptr;
 }

@@ -35,5 +35,5 @@ struct FfmpegLib {
 
 // The loaded functions, with FFmpeg's logging silenced; null when the
 // libraries cannot be loaded (then no playing time can be had). Only the
-// first call tries to load them.
+// first call tries to load them; any thread may call it.
 const FfmpegLib* Ffmpeg();

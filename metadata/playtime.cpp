@@ -14,8 +14,9 @@
 
 namespace {
 
-// The FFmpeg functions, loaded by the first request.
-const FfmpegLib* ff;
+// The FFmpeg functions, loaded by the first request (never null once a
+// request got past its check).
+const FfmpegLib* FF() { return Ffmpeg(); }
 
 // What one call may read of a file: enough for the headers and the stream
 // analysis of every real file, little enough that a 2 GB file of zeros or of
@@ -70,15 +71,15 @@ int64_t SeekMedia(void* opaque, int64_t offset, int whence) {
 
 struct IoDeleter {
   void operator()(AVIOContext* io) const {
-    ff->av_freep(&io->buffer);
-    ff->avio_context_free(&io);
+    FF()->av_freep(&io->buffer);
+    FF()->avio_context_free(&io);
   }
 };
 struct FormatDeleter {
-  void operator()(AVFormatContext* ic) const { ff->avformat_close_input(&ic); }
+  void operator()(AVFormatContext* ic) const { FF()->avformat_close_input(&ic); }
 };
 struct PacketDeleter {
-  void operator()(AVPacket* p) const { ff->av_packet_free(&p); }
+  void operator()(AVPacket* p) const { FF()->av_packet_free(&p); }
 };
 
 // One opened demuxer over a MediaFile. The format context goes first, then
@@ -109,7 +110,7 @@ const AVInputFormat* FormatByExtension(const char* path) {
   const char* dot = std::strrchr(path, '.');
   if (!dot || std::strchr(dot, '/')) return nullptr;
   for (const auto& f : kFormats)
-    if (EqualsNoCase(dot + 1, f.ext)) return ff->av_find_input_format(f.format);
+    if (EqualsNoCase(dot + 1, f.ext)) return FF()->av_find_input_format(f.format);
   return nullptr;
 }
 
@@ -124,14 +125,14 @@ int64_t LeadingTagSize(const MediaFile& m) {
 // Opens a demuxer on m from its start; fmt null probes the format.
 bool OpenDemuxer(Demuxer* d, MediaFile* m, const AVInputFormat* fmt, int64_t skip) {
   m->pos = 0;
-  unsigned char* buf = static_cast<unsigned char*>(ff->av_malloc(kIoBufferSize));
+  unsigned char* buf = static_cast<unsigned char*>(FF()->av_malloc(kIoBufferSize));
   if (!buf) return false;
-  d->io.reset(ff->avio_alloc_context(buf, kIoBufferSize, 0, m, ReadMedia, nullptr, SeekMedia));
+  d->io.reset(FF()->avio_alloc_context(buf, kIoBufferSize, 0, m, ReadMedia, nullptr, SeekMedia));
   if (!d->io) {
-    ff->av_free(buf);
+    FF()->av_free(buf);
     return false;
   }
-  AVFormatContext* ic = ff->avformat_alloc_context();
+  AVFormatContext* ic = FF()->avformat_alloc_context();
   if (!ic) return false;
   ic->pb = d->io.get();
   ic->flags |= AVFMT_FLAG_CUSTOM_IO;
@@ -140,7 +141,7 @@ bool OpenDemuxer(Demuxer* d, MediaFile* m, const AVInputFormat* fmt, int64_t ski
   ic->format_probesize = 1 << 18;
   ic->max_analyze_duration = 5 * AV_TIME_BASE;
   // On failure avformat_open_input frees the context itself.
-  if (ff->avformat_open_input(&ic, nullptr, fmt, nullptr) < 0) return false;
+  if (FF()->avformat_open_input(&ic, nullptr, fmt, nullptr) < 0) return false;
   d->ic.reset(ic);
   return true;
 }
@@ -159,7 +160,7 @@ int64_t HeaderDuration(const AVFormatContext* ic) {
     const AVStream* st = ic->streams[k];
     if (!IsMediaStream(st)) continue;
     if (st->duration == AV_NOPTS_VALUE || st->duration <= 0) return -1;
-    int64_t us = ff->av_rescale_q(st->duration, st->time_base, AV_TIME_BASE_Q);
+    int64_t us = FF()->av_rescale_q(st->duration, st->time_base, AV_TIME_BASE_Q);
     if (us > best) best = us;
   }
   return best;
@@ -175,9 +176,9 @@ bool IsMpegAudio(const AVStream* st) {
 // rates all agree the estimate stands; when they differ, the frame durations
 // are summed (and scaled up to the whole file if the budget ran out first).
 int64_t MpegAudioDuration(AVFormatContext* ic, MediaFile* m, int64_t estimate) {
-  int audio = ff->av_find_best_stream(ic, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+  int audio = FF()->av_find_best_stream(ic, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
   if (audio < 0 || !IsMpegAudio(ic->streams[audio])) return estimate;
-  std::unique_ptr<AVPacket, PacketDeleter> pkt(ff->av_packet_alloc());
+  std::unique_ptr<AVPacket, PacketDeleter> pkt(FF()->av_packet_alloc());
   if (!pkt) return estimate;
   const AVStream* st = ic->streams[audio];
   m->budget = m->used + kScanBudget;
@@ -185,13 +186,13 @@ int64_t MpegAudioDuration(AVFormatContext* ic, MediaFile* m, int64_t estimate) {
   int64_t frames = 0;
   int64_t perRate[16] = {};
   int r;
-  while ((r = ff->av_read_frame(ic, pkt.get())) >= 0) {
+  while ((r = FF()->av_read_frame(ic, pkt.get())) >= 0) {
     if (pkt->stream_index == audio && pkt->size >= 4) {
       ++perRate[pkt->data[2] >> 4];  // bit-rate index of the frame header
       ++frames;
       if (pkt->duration > 0) sum += pkt->duration;
     }
-    ff->av_packet_unref(pkt.get());
+    FF()->av_packet_unref(pkt.get());
   }
   // A constant-rate stream may hold a few odd frames (an information frame,
   // a cut last frame, junk before a trailing tag); those do not make it VBR.
@@ -199,9 +200,9 @@ int64_t MpegAudioDuration(AVFormatContext* ic, MediaFile* m, int64_t estimate) {
   for (int64_t n : perRate) common = n > common ? n : common;
   int64_t odd = frames - common;
   if (odd < 3 || odd * 10 < frames) return estimate;
-  int64_t us = ff->av_rescale_q(sum, st->time_base, AV_TIME_BASE_Q);
+  int64_t us = FF()->av_rescale_q(sum, st->time_base, AV_TIME_BASE_Q);
   if (r != AVERROR_EOF && m->pos > 0 && m->pos < m->size)
-    us = ff->av_rescale(us, m->size, m->pos);
+    us = FF()->av_rescale(us, m->size, m->pos);
   return us;
 }
 
@@ -215,12 +216,12 @@ struct NameRequest {
 
 // A name from the format's metadata, else from the first audio stream's.
 const char* TagValue(const AVFormatContext* ic, const char* key) {
-  const AVDictionaryEntry* e = ff->av_dict_get(ic->metadata, key, nullptr, 0);
+  const AVDictionaryEntry* e = FF()->av_dict_get(ic->metadata, key, nullptr, 0);
   if (e && e->value && e->value[0]) return e->value;
   for (unsigned k = 0; k < ic->nb_streams; ++k) {
     const AVStream* st = ic->streams[k];
     if (st->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) continue;
-    e = ff->av_dict_get(st->metadata, key, nullptr, 0);
+    e = FF()->av_dict_get(st->metadata, key, nullptr, 0);
     return e && e->value && e->value[0] ? e->value : nullptr;
   }
   return nullptr;
@@ -248,7 +249,7 @@ int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip,
   if (us > 0) return us;
   // The headers do not tell: let the demuxer read packets (bounded by the
   // probe size and the budget) and estimate as a player would.
-  ff->avformat_find_stream_info(ic, nullptr);
+  FF()->avformat_find_stream_info(ic, nullptr);
   us = ic->duration;
   if (us == AV_NOPTS_VALUE || us <= 0) return -1;
   if (ic->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE)
@@ -288,8 +289,7 @@ static int32_t MediaTime(const char* FileName, const NameRequest* req, bool head
     int64_t us = MpegAudioTime(m.fd, m.size, skip);
     if (us >= 0) return ToMillis(us);
   }
-  ff = Ffmpeg();
-  if (!ff) return 0;
+  if (!Ffmpeg()) return 0;
   const AVInputFormat* fmt = FormatByExtension(FileName);
   int64_t us = fmt ? DemuxDuration(&m, fmt, skip, req) : -1;
   if (us <= 0) {

@@ -1,5 +1,6 @@
 #include "settings/run_settings.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include "base/text.h"
@@ -18,6 +19,15 @@ static void CopyExtTable(ExtTable* t) {
   }
 }
 
+// Reading files is waiting, not computing: more threads than cores pay off
+// on a slow disk or a network share.
+static int32_t ThreadsFromEnvironment() {
+  const char* v = std::getenv("MIRTUN_THREADS");
+  if (!v || !*v) return 8;
+  int32_t n = Atoi32(v);
+  return n < 1 ? 1 : n > 64 ? 64 : n;
+}
+
 RunSettings TakeRunSettings() {
   RunSettings s;
   s.html = g_htmlFlag != 0;
@@ -31,5 +41,7 @@ RunSettings TakeRunSettings() {
   s.widthTitle = g_ColWTit;
   CopyExtTable(&s.ext);
   CopyText(s.source, sizeof s.source, g_opnFName);
+  s.threads = ThreadsFromEnvironment();
+  s.aheadAtOnce = false;
   return s;
 }

@@ -26,6 +26,13 @@ struct RunSettings {
   int32_t widthTitle;
   ExtTable ext;
   char source[MAXPATH];  // the source list, whose folder relative entries use
+  // Threads that read the entries' files ahead of the row being written;
+  // 1 reads each file when its row is written. Not stored: the
+  // environment's MIRTUN_THREADS (1..64) or 8.
+  int32_t threads;
+  // The threads read ahead from the first entry on, not only once reading
+  // turns out slow (see engine/row_sink.cpp); for tests of the threads.
+  bool aheadAtOnce;
 };
 
 // The record as it is now.

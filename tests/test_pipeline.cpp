@@ -1,0 +1,168 @@
+// Rows written in list order whatever the number of threads reading ahead;
+// progress counts and stopping a run.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "base/text.h"
+#include "engine/convert.h"
+#include "id3_tags.h"
+#include "support.h"
+
+using namespace id3;
+
+namespace {
+std::string Fixture(const char* name) {
+  return ReadFile(std::string(MIRTUN_SOURCE_DIR "/tests/data/") + name);
+}
+
+// The listing of the source at path with the given threads, in the import
+// style.
+std::string Listing(const std::string& path, int threads, RunControl* ctl = nullptr) {
+  FreshSettings();
+  g_tfmtFlag = 0;
+  CopyText(g_opnFName, sizeof g_opnFName, path.c_str());
+  RunSettings s = TakeRunSettings();
+  s.threads = threads;
+  s.aheadAtOnce = threads > 1;
+  char* buf = nullptr;
+  size_t len = 0;
+  FILE* out = open_memstream(&buf, &len);
+  FILE* in = std::fopen(path.c_str(), "rb");
+  if (in) {
+    TextStream ts;
+    TsInit(&ts, in);
+    WriteListing(&ts, out, s, nullptr, ctl);
+    std::fclose(in);
+  }
+  std::fclose(out);
+  std::string result(buf, len);
+  std::free(buf);
+  return result;
+}
+
+// A library of tagged, untagged, missing and streamed entries, listed in
+// every format that names files.
+struct Library {
+  TempDir dir;
+  Library() {
+    std::string mp3 = Fixture("cbr.mp3");
+    std::string m3u = "#EXTM3U\n", pls = "[playlist]\n", xspf =
+        "<playlist xmlns=\"http://xspf.org/ns/0/\"><trackList>\n";
+    for (int k = 0; k < 300; ++k) {
+      std::string n = std::to_string(k);
+      std::string name;
+      switch (k % 5) {
+        case 0:
+          name = "t" + n + ".mp3";
+          WriteFile(dir / name, Tag(Text("TIT2", "Titel " + n) + Text("TPE1", "Band " + n) +
+                                    std::string(20, '\0')) + mp3);
+          break;
+        case 1:
+          name = "Hans - Walzer " + n + ".ogg";
+          WriteFile(dir / name, Fixture("tone.ogg"));
+          break;
+        case 2: name = "gone/Artist/Album/" + n + ".mp3"; break;
+        case 3: name = "http://radio/" + n; break;
+        default:
+          name = "w" + n + ".wav";
+          WriteFile(dir / name, Fixture("tone.wav"));
+      }
+      m3u += "#EXTINF:" + n + ",List - Name " + n + "\n" + name + "\n";
+      pls += "File" + n + "=" + name + "\n" + (k % 2 ? "Title" + n + "=x\n" : "");
+      xspf += "<track><location>" + name + "</location>" +
+              (k % 3 ? "<title>T" + n + "</title>" : "") + "</track>\n";
+    }
+    WriteFile(dir / "list.m3u", m3u);
+    WriteFile(dir / "list.pls", pls);
+    WriteFile(dir / "list.xspf", xspf + "</trackList></playlist>\n");
+  }
+};
+}  // namespace
+
+TEST(Pipeline, ThreadsGiveTheSameBytes) {
+  Library lib;
+  for (const char* list : {"list.m3u", "list.pls", "list.xspf"}) {
+    std::string one = Listing(lib.dir / list, 1);
+    EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 300) << list;
+    EXPECT_EQ(Listing(lib.dir / list, 8), one) << list;
+    EXPECT_EQ(Listing(lib.dir / list, 3), one) << list;
+  }
+}
+
+TEST(Pipeline, SharedListsGiveTheSameBytesWithThreads) {
+  const std::string root = MIRTUN_SOURCE_DIR "/../shared/testdata/playlists";
+  struct stat st;
+  if (stat(root.c_str(), &st) != 0) GTEST_SKIP() << root << " is not there";
+  int lists = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+    if (!e.is_regular_file()) continue;
+    std::string p = e.path().string();
+    EXPECT_EQ(Listing(p, 8), Listing(p, 1)) << p;
+    ++lists;
+  }
+  EXPECT_GT(lists, 50);
+}
+
+TEST(Pipeline, EntriesAreCountedWithoutReadingFiles) {
+  Library lib;
+  FreshSettings();
+  struct { std::string name, bytes; int64_t count; } cases[] = {
+      {"a.m3u", "#EXTM3U\n#EXTINF:1,x\na\n\n# c\nb|c\nhttp://x\n", 3},
+      {"a.pls", "[playlist]\nFile1=a\nTitle1=b\nLength2=5\nFile3=c\nNumberOfEntries=3\n", 3},
+      {"a.xspf", "<playlist><trackList><track/><track><title>t</title></track></trackList></playlist>", 2},
+      {"a.wpl", "<smil><body><seq><media src=\"a\"/><media/><media src=\"b\"/></seq></body></smil>", 2},
+      {"a.xml", "<key>Total Time</key><integer>1</integer>\n<key>Total Time</key><integer>2</integer>\n", 2},
+      {"list.m3u", ReadFile(lib.dir / "list.m3u"), 300},
+  };
+  for (const auto& c : cases) {
+    if (c.name != "list.m3u") WriteFile(lib.dir / c.name, c.bytes);
+    CopyText(g_opnFName, sizeof g_opnFName, (lib.dir / c.name).c_str());
+    EXPECT_EQ(CountEntries(TakeRunSettings()), c.count) << c.name;
+  }
+  CopyText(g_opnFName, sizeof g_opnFName, (lib.dir / "nix.m3u").c_str());
+  EXPECT_EQ(CountEntries(TakeRunSettings()), -1);
+}
+
+namespace {
+// Stops the run when the row given in context has been written.
+void StopAt(RunControl* ctl) {
+  if (ctl->done.load() == *static_cast<int64_t*>(ctl->context)) ctl->cancel.store(true);
+}
+}  // namespace
+
+TEST(Pipeline, ProgressAndStopping) {
+  Library lib;
+  for (const char* list : {"list.m3u", "list.pls", "list.xspf"}) {
+    for (int threads : {1, 8}) {
+      FreshSettings();
+      CopyText(g_opnFName, sizeof g_opnFName, (lib.dir / list).c_str());
+      RunSettings s = TakeRunSettings();
+      s.threads = threads;
+      s.aheadAtOnce = true;
+      std::string target = lib.dir / "out.txt";
+      // A whole run: every row counted.
+      RunControl all;
+      ASSERT_EQ(ConvertToFile(s, target.c_str(), true, nullptr, &all), CONVERT_WRITTEN);
+      EXPECT_EQ(all.total.load(), 300) << list;
+      EXPECT_EQ(all.done.load(), 300) << list;
+      // Stopped at row 100: the old target stays and nothing else is left.
+      WriteFile(target, "old");
+      RunControl ctl;
+      int64_t stopAt = 100;
+      ctl.onRow = StopAt;
+      ctl.context = &stopAt;
+      EXPECT_EQ(ConvertToFile(s, target.c_str(), true, nullptr, &ctl), CONVERT_CANCELLED)
+          << list << " " << threads;
+      EXPECT_EQ(ctl.done.load(), 100);
+      EXPECT_EQ(ReadFile(target), "old");
+      for (const auto& e : std::filesystem::directory_iterator(lib.dir.path))
+        EXPECT_NE(e.path().filename().string().rfind(".out.txt.", 0), 0u) << e.path();
+    }
+  }
+}
