@@ -5,9 +5,11 @@
 // Settings start from the stored ones (or the start values with --defaults)
 // and the options override them for this run only; nothing is stored.
 #include <getopt.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,6 +51,8 @@ static void Usage(FILE* f) {
       "  --extensions LISTE    Dateiendungen, durch Kommas getrennt (z. B. mp3,ogg)\n"
       "  --width-artist N      Breite der Interpretenspalte (10 bis 250)\n"
       "  --width-title N       Breite der Titelspalte (10 bis 250)\n"
+      "  --threads N           so viele Dateien zugleich lesen (1 bis 64; sonst\n"
+      "                        MIRTUN_THREADS oder 8)\n"
       "\n"
       "Sonstiges:\n"
       "  --defaults            von den Anfangswerten statt den gespeicherten\n"
@@ -57,14 +61,15 @@ static void Usage(FILE* f) {
       "  -h, --help            diese Hilfe zeigen\n"
       "      --version         Version zeigen\n"
       "\n"
-      "Rückgabewert: 0 geschrieben, 1 Umwandlung fehlgeschlagen, 2 falscher Aufruf.\n",
+      "Rückgabewert: 0 geschrieben, 1 Umwandlung fehlgeschlagen, 2 falscher Aufruf,\n"
+      "130 abgebrochen (Strg-C).\n",
       f);
 }
 
 enum {
   OPT_HTML = 256, OPT_TEXT, OPT_IMPORT, OPT_TOTAL, OPT_NOTOTAL, OPT_COMMA,
   OPT_TAB, OPT_FORMULA, OPT_NOFORMULA, OPT_ARTFIRST, OPT_TITFIRST, OPT_STRIP,
-  OPT_KEEP, OPT_EXT, OPT_WART, OPT_WTIT, OPT_DEFAULTS, OPT_VERSION
+  OPT_KEEP, OPT_EXT, OPT_WART, OPT_WTIT, OPT_DEFAULTS, OPT_VERSION, OPT_THREADS
 };
 
 static const struct option kOptions[] = {
@@ -84,6 +89,7 @@ static const struct option kOptions[] = {
     {"extensions", required_argument, nullptr, OPT_EXT},
     {"width-artist", required_argument, nullptr, OPT_WART},
     {"width-title", required_argument, nullptr, OPT_WTIT},
+    {"threads", required_argument, nullptr, OPT_THREADS},
     {"defaults", no_argument, nullptr, OPT_DEFAULTS},
     {"force", no_argument, nullptr, 'f'},
     {"help", no_argument, nullptr, 'h'},
@@ -94,6 +100,7 @@ static const struct option kOptions[] = {
 struct CliArgs {
   bool defaults = false;
   bool force = false;
+  int32_t threads = 0;  // 0: as the environment says
   const char* source = nullptr;
   const char* target = "-";
 };
@@ -114,6 +121,11 @@ static int ReadArgs(int argc, char** argv, CliArgs* args) {
     switch (c) {
       case OPT_DEFAULTS: args->defaults = true; break;
       case 'f': args->force = true; break;
+      case OPT_THREADS: {
+        int32_t n = Atoi32(optarg);
+        args->threads = n < 1 ? 1 : n > 64 ? 64 : n;
+        break;
+      }
       case 'h': Usage(stdout); return 0;
       case OPT_VERSION: std::printf("mirtun-convert %s\n", MIRTUN_V); return 0;
       case '?':
@@ -189,15 +201,73 @@ static void Report(ConvertResult r, const char* target, int32_t badLine) {
     std::fprintf(stderr, "mirtun-convert: mit --force wird sie überschrieben.\n");
 }
 
+// ---- Progress on a terminal, and stopping on a signal ----
+
+static RunControl g_ctl;
+
+static void StopRun(int) { g_ctl.cancel.store(true); }
+
+// SIGINT and SIGTERM stop the run between two rows: an existing target
+// stays as it was and the temporary file goes.
+static void CatchSignals() {
+  struct sigaction sa = {};
+  sa.sa_handler = StopRun;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+}
+
+// 1234567 as "1.234.567".
+static void Grouped(char* out, size_t cap, int64_t n) {
+  char digits[24];
+  int len = static_cast<int>(FormatText(digits, sizeof digits, "%lld", static_cast<long long>(n)));
+  size_t k = 0;
+  for (int i = 0; i < len && k + 1 < cap; ++i) {
+    if (i > 0 && (len - i) % 3 == 0 && k + 2 < cap) out[k++] = '.';
+    out[k++] = digits[i];
+  }
+  out[k] = '\0';
+}
+
+using Clock = std::chrono::steady_clock;
+static Clock::time_point g_started, g_shown;
+
+// One line, rewritten in place at most ten times a second.
+static void ShowProgress(RunControl* ctl) {
+  Clock::time_point now = Clock::now();
+  int64_t done = ctl->done.load(), total = ctl->total.load();
+  if (done == 1) g_started = now;  // the rate counts from the first row
+  if (now - g_shown < std::chrono::milliseconds(100) && done != total) return;
+  g_shown = now;
+  double secs = std::chrono::duration<double>(now - g_started).count();
+  char d[32], t[32], r[32];
+  Grouped(d, sizeof d, done);
+  Grouped(t, sizeof t, total);
+  Grouped(r, sizeof r, secs > 0 ? static_cast<int64_t>(done / secs) : 0);
+  std::fprintf(stderr, "\rEintrag %s von %s (%s je Sekunde)\033[K", d, t, r);
+}
+
+static void ClearProgress() { std::fputs("\r\033[K", stderr); }
+
 // Converts into target ("-": standard output). A target that exists but is
 // no regular file (a device such as /dev/null, a pipe) is only written to,
 // never replaced, so there is nothing to ask.
 static ConvertResult Convert(const CliArgs& args, int32_t* badLine) {
-  const RunSettings s = TakeRunSettings();
-  if (std::strcmp(args.target, "-") == 0) return ConvertToStream(s, stdout, badLine);
-  bool overwrite = args.force ||
-                   (PathExists(args.target) && !IsRegularFile(args.target));
-  return ConvertToFile(s, args.target, overwrite, badLine);
+  RunSettings s = TakeRunSettings();
+  if (args.threads > 0) s.threads = args.threads;
+  bool terminal = isatty(STDERR_FILENO);
+  g_ctl.countFirst = terminal;
+  if (terminal) g_ctl.onRow = ShowProgress;
+  ConvertResult r;
+  if (std::strcmp(args.target, "-") == 0) {
+    r = ConvertToStream(s, stdout, badLine, &g_ctl);
+  } else {
+    bool overwrite = args.force ||
+                     (PathExists(args.target) && !IsRegularFile(args.target));
+    r = ConvertToFile(s, args.target, overwrite, badLine, &g_ctl);
+  }
+  if (terminal && g_ctl.done.load() > 0) ClearProgress();
+  return r;
 }
 
 int main(int argc, char** argv) {
@@ -222,9 +292,11 @@ int main(int argc, char** argv) {
   }
   CopyText(g_opnFName, sizeof g_opnFName, abs.c_str());
 
+  CatchSignals();
   int32_t badLine = 0;
   ConvertResult r = Convert(args, &badLine);
   if (r == CONVERT_WRITTEN) return 0;
+  if (r == CONVERT_CANCELLED) return 130;  // as a shell reports a Ctrl-C
   Report(r, std::strcmp(args.target, "-") == 0 ? "(Standardausgabe)" : args.target, badLine);
   return 1;
 }

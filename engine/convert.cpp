@@ -62,7 +62,7 @@ int64_t CountEntries(const RunSettings& s) {
 static void CountFor(RunControl* ctl, const RunSettings& s) {
   if (!ctl) return;
   ctl->done.store(0);
-  ctl->total.store(CountEntries(s));
+  if (ctl->countFirst) ctl->total.store(CountEntries(s));
 }
 
 static ConvertResult Check(const RunSettings& s, const char* target, bool overwrite,

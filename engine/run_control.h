@@ -8,6 +8,7 @@
 #include <cstdint>
 
 struct RunControl {
+  bool countFirst = true;  // count the entries before the rows (for total)
   std::atomic<bool> cancel{false};
   std::atomic<int64_t> done{0};    // rows written so far
   std::atomic<int64_t> total{-1};  // entries of the source; -1 until counted

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include <string>
 #include <vector>
@@ -123,6 +126,43 @@ TEST_F(CliTest, FailuresAndUsage) {
     EXPECT_NE(r.out.find(opt), std::string::npos) << opt;
   r = Run({"--version"});
   EXPECT_EQ(r.out, "mirtun-convert 1.23\n");
+}
+
+// SIGINT or SIGTERM during a conversion: exit status 130, the old target as
+// it was, no temporary file left. The signal comes once the temporary file
+// exists, when the run is under way: a million entries take long enough.
+TEST_F(CliTest, StoppedBySignalKeepsTheOldTarget) {
+  std::string list;
+  for (int k = 0; k < 1000000; ++k) list += "/nonexistent/" + std::to_string(k) + ".mp3\n";
+  WriteFile(dir.File("big.m3u"), list);
+  for (int sig : {SIGINT, SIGTERM}) {
+    WriteFile(dir.File("out.txt"), "old");
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      std::string cfg = "XDG_CONFIG_HOME=" + dir.File("config");
+      putenv(&cfg[0]);
+      freopen("/dev/null", "w", stderr);
+      execl(MIRTUN_CONVERT_EXE, MIRTUN_CONVERT_EXE, "--defaults", "-f",
+            dir.File("big.m3u").c_str(), dir.File("out.txt").c_str(), nullptr);
+      _exit(99);
+    }
+    bool started = false;
+    for (int k = 0; k < 20000 && !started; ++k) {
+      for (const auto& e : std::filesystem::directory_iterator(dir.path))
+        started = started || e.path().filename().string().rfind(".out.txt.", 0) == 0;
+      if (!started) usleep(500);
+    }
+    ASSERT_TRUE(started);
+    kill(pid, sig);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130) << sig;
+    EXPECT_EQ(ReadFile(dir.File("out.txt")), "old");
+    for (const auto& e : std::filesystem::directory_iterator(dir.path))
+      EXPECT_NE(e.path().filename().string().rfind(".out.txt.", 0), 0u);
+  }
 }
 
 TEST_F(CliTest, NeverWritesTheSettingsStore) {
