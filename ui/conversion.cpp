@@ -6,6 +6,7 @@
 #include "engine/messages.h"
 #include "settings/run_settings.h"
 #include "settings/settings.h"
+#include "ui/progress.h"
 #include "ui/ui_hooks.h"
 
 // Tells the user what went wrong.
@@ -25,14 +26,27 @@ static bool AskOverwrite(HWND hDlg, const char* target) {
 
 int CreateTargetFile(HWND hDlg) {
   const RunSettings s = TakeRunSettings();
-  SetMouseBusy(1);
+  char target[MAXPATH];
+  CopyText(target, sizeof target, g_savFName);
   int32_t badLine = 0;
-  ConvertResult r = ConvertToFile(s, g_savFName, false, &badLine);
+  // The checks and the question come first, on this thread; the run itself
+  // goes on while the dialogs repaint.
+  ConvertResult r = CheckConversion(s, target, false);
+  bool overwrite = false;
   if (r == CONVERT_TARGET_EXISTS) {
+    if (!AskOverwrite(hDlg, target)) return 0;
+    overwrite = true;
+    r = CheckConversion(s, target, true);
+  }
+  SetMouseBusy(1);
+  if (r == CONVERT_WRITTEN) {
+    r = RunWithProgress(hDlg, [&](RunControl* ctl) {
+      return ConvertToFile(s, target, overwrite, &badLine, ctl);
+    });
+  }
+  if (r == CONVERT_CANCELLED) {  // the user stopped it: nothing to say
     SetMouseBusy(0);
-    if (!AskOverwrite(hDlg, g_savFName)) return 0;
-    SetMouseBusy(1);
-    r = ConvertToFile(s, g_savFName, true, &badLine);
+    return 0;
   }
   if (r == CONVERT_WRITTEN) {
     // The first target written fixes the folder that later targets start in.
@@ -50,8 +64,12 @@ int CreateTargetFile(HWND hDlg) {
   return 1;
 }
 
-int CreatePreviewFile(HWND, const char* PrevName) {
-  return ConvertToFile(TakeRunSettings(), PrevName, true) == CONVERT_WRITTEN;
+int CreatePreviewFile(HWND hDlg, const char* PrevName) {
+  const RunSettings s = TakeRunSettings();
+  ConvertResult r = RunWithProgress(hDlg, [&](RunControl* ctl) {
+    return ConvertToFile(s, PrevName, true, nullptr, ctl);
+  });
+  return r == CONVERT_WRITTEN;
 }
 
 void SetMouseBusy(int busy) {

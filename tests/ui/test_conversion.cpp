@@ -2,7 +2,13 @@
 // question, the messages, the wait cursor and the remembered target folder.
 #include <gtest/gtest.h>
 
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
 #include <csignal>
+#include <filesystem>
 #include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -10,6 +16,7 @@
 #include "base/text.h"
 #include "settings/settings.h"
 #include "ui/conversion.h"
+#include "ui/progress.h"
 #include "ui_support.h"
 
 namespace {
@@ -117,4 +124,51 @@ TEST_F(ConversionTest, PreviewIsSilent) {
   CopyText(g_opnFName, sizeof g_opnFName, dir.File("nix.m3u").c_str());
   EXPECT_EQ(CreatePreviewFile(nullptr, pv.c_str()), 0);
   EXPECT_TRUE(log.entries.empty());
+}
+
+// A long run shows the progress dialog (here at once); "Abbrechen" stops
+// it: no message, the old target as it was, no temporary file.
+TEST_F(ConversionTest, AbbrechenStopsTheRunAndKeepsTheTarget) {
+  std::string list;
+  for (int k = 0; k < 200000; ++k) list += "/nonexistent/" + std::to_string(k) + ".mp3\n";
+  Source("big.m3u", list);
+  Target(dir.File("out.txt"));
+  WriteFile(dir.File("out.txt"), "old");
+  int before = SetProgressDelay(0);
+  std::string label;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dlg = static_cast<QProgressDialog*>(ProgressDialog());
+    if (!dlg || !dlg->isVisible()) return;
+    label = dlg->labelText().toStdString();
+    if (label.find(" von ") == std::string::npos) return;  // still counting
+    poll.stop();
+    QPushButton* cancel = dlg->findChild<QPushButton*>();
+    ASSERT_NE(cancel, nullptr);
+    EXPECT_EQ(cancel->text().toStdString(), "Abbrechen");
+    QTest::mouseClick(cancel, Qt::LeftButton);
+  });
+  poll.start(5);
+  EXPECT_EQ(CreateTargetFile(nullptr), 0);
+  SetProgressDelay(before);
+  EXPECT_EQ(label.rfind("Eintrag ", 0), 0u) << label;
+  EXPECT_NE(label.find(" von 200.000"), std::string::npos) << label;
+  ASSERT_EQ(log.entries.size(), 1u);  // the overwrite question, nothing after
+  EXPECT_EQ(ReadFile(dir.File("out.txt")), "old");
+  EXPECT_EQ(log.busy, 0);
+  EXPECT_EQ(ProgressDialog(), nullptr);
+  for (const auto& e : std::filesystem::directory_iterator(dir.path))
+    EXPECT_NE(e.path().filename().string().rfind(".out.txt.", 0), 0u);
+}
+
+// A short run ends before the dialog would show.
+TEST_F(ConversionTest, ShortRunsShowNoProgress) {
+  Source("a.pls", kPls);
+  Target(dir.File("out.txt"));
+  bool shown = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] { shown = shown || ProgressDialog(); });
+  poll.start(1);
+  EXPECT_EQ(CreateTargetFile(nullptr), 1);
+  EXPECT_FALSE(shown);
 }
