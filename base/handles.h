@@ -3,6 +3,8 @@
 // owner through FileCloser.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -14,3 +16,15 @@ struct FileCloser {
   void operator()(FILE* f) const { std::fclose(f); }
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+// A file descriptor closed by its owner.
+struct UniqueFd {
+  int fd = -1;
+  UniqueFd() = default;
+  explicit UniqueFd(int f) : fd(f) {}
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  ~UniqueFd() {
+    if (fd >= 0) close(fd);
+  }
+};

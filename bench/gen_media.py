@@ -8,6 +8,10 @@ variable-bit-rate audio with a Xing frame; both are made once with ffmpeg.
 Then a mixed library in bench/data/mixed/: 500 files each of FLAC, Ogg
 Vorbis and M4A (AAC) with their own tags (title, artist, album), and one
 list per format (flac.m3u, ogg.m3u, m4a.m3u).
+
+Then 300 MP3 files of realistic size (3 to 8 MB, three to eight minutes of
+noise, half constant and half variable bit rate) in bench/data/large/,
+listed in large.m3u.
 """
 import os
 import random
@@ -55,6 +59,8 @@ def tag(k, rng):
 
 
 def main():
+    if len(sys.argv) > 1 and sys.argv[1] == "large":
+        return large()
     os.makedirs(DATA, exist_ok=True)
     cbr = os.path.join(DATA, "base_cbr.mp3")
     vbr = os.path.join(DATA, "base_vbr.mp3")
@@ -75,6 +81,32 @@ def main():
         f.write("#EXTM3U\n" + "".join(n + "\n" for n in names))
     print("%d files in %s" % (COUNT, DATA))
     mixed()
+    large()
+
+
+LARGE = 300
+
+
+def large():
+    folder = os.path.join(DATA, "large")
+    os.makedirs(folder, exist_ok=True)
+    bases = []
+    for minutes in range(3, 9):
+        for kind, codec in (("cbr", ["-b:a", "128k"]), ("vbr", ["-q:a", "0"])):
+            base = os.path.join(folder, "base_%s_%d.mp3" % (kind, minutes))
+            ffmpeg(["-f", "lavfi", "-i", "anoisesrc=d=%d:c=pink:a=0.3:r=44100" % (minutes * 60),
+                    "-ac", "2", "-c:a", "libmp3lame"] + codec, base)
+            bases.append(open(base, "rb").read())
+    rng = random.Random(2)
+    names = []
+    for k in range(LARGE):
+        name = "song%03d.mp3" % k
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(tag(k, rng) + bases[k % len(bases)])
+        names.append(name)
+    with open(os.path.join(DATA, "large.m3u"), "w") as f:
+        f.write("".join("large/" + n + "\n" for n in names))
+    print("%d files in %s" % (LARGE, folder))
 
 
 MIXED = 500

@@ -1,33 +1,106 @@
 #!/bin/sh
-# Converts bench/data/list.m3u (2,000 tagged MP3 files, see gen_media.py) and
-# the lists of the mixed library (500 FLAC, Ogg and M4A files each) from page
-# cache and reports files per second for each; then compares the playing
-# times of a sample of the MP3 files with ffprobe's, to the millisecond.
+# Media benchmark (see gen_media.py for the files):
+# - 2,000 small tagged MP3 files (list.m3u) and 300 of realistic size, 3 to
+#   8 MB (large.m3u): files per second of a conversion, with warm and with
+#   cold caches (every file's pages evicted first), each against a plain
+#   TagLib loop over the same files in the same run (taglib_loop.cpp,
+#   libtag1-dev for this benchmark only), and the ratio;
+# - the mixed library (500 FLAC, Ogg and M4A files each): files per second;
+# - peak memory for lists of 2,000 and of 200,000 entries;
+# - playing times of a sample of the MP3 files against ffprobe's.
 set -e
 HERE=$(cd "$(dirname "$0")" && pwd)
 BUILD=${BUILD:-$HERE/../build}
 DATA=$HERE/data
 [ -f "$DATA/mixed/m4a.m3u" ] || python3 "$HERE/gen_media.py"
+[ -f "$DATA/large.m3u" ] || python3 "$HERE/gen_media.py" large
 ninja -C "$BUILD" -j2 mirtun-convert mirtun_core >/dev/null
 CONVERT=${CONVERT:-$BUILD/mirtun-convert}
+g++ -std=c++17 -O2 "$HERE/taglib_loop.cpp" $(pkg-config --cflags --libs taglib) \
+  -o "$DATA/taglib_loop"
+TAGLIB=$DATA/taglib_loop
 
-rate() {  # list, number of files, label
-  hyperfine --warmup 2 --runs 10 --export-json "$DATA/result.json" \
-    "$CONVERT --defaults --import $1 - >/dev/null" >/dev/null
-  python3 - "$DATA/result.json" "$2" "$3" <<'PY'
-import json, sys
-mean = json.load(open(sys.argv[1]))["results"][0]["mean"]
-n = int(sys.argv[2])
-print("%-5s %6.0f files/s (%.3f s for %d files)" % (sys.argv[3], n / mean, mean, n))
+# Drops every file of a list from the page cache.
+evict() {
+  python3 - "$1" <<'PY'
+import os, sys
+base = os.path.dirname(sys.argv[1])
+for line in open(sys.argv[1]):
+    line = line.strip()
+    if not line or line.startswith("#"):
+        continue
+    fd = os.open(os.path.join(base, line), os.O_RDONLY)
+    os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
+    os.close(fd)
 PY
 }
-cat "$DATA"/*.mp3 "$DATA"/mixed/* >/dev/null   # into the page cache
-rate "$DATA/list.m3u" 2000 mp3
+
+# Mean seconds of five runs of a command, each after evicting the list.
+cold() {  # list, command...
+  list=$1; shift
+  python3 - "$list" "$@" <<'PY'
+import os, subprocess, sys, time
+lst, cmd = sys.argv[1], sys.argv[2:]
+base = os.path.dirname(lst)
+files = [l.strip() for l in open(lst) if l.strip() and not l.startswith("#")]
+times = []
+for _ in range(5):
+    for f in files:
+        fd = os.open(os.path.join(base, f), os.O_RDONLY)
+        os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
+        os.close(fd)
+    t = time.perf_counter()
+    subprocess.run(cmd, stdout=subprocess.DEVNULL, check=True)
+    times.append(time.perf_counter() - t)
+print("%.4f" % (sum(times) / len(times)))
+PY
+}
+
+warm() {  # command
+  hyperfine --warmup 2 --runs 10 --export-json "$DATA/result.json" "$1" >/dev/null
+  python3 -c "import json,sys; print('%.4f' % json.load(open(sys.argv[1]))['results'][0]['mean'])" \
+    "$DATA/result.json"
+}
+
+compare() {  # list, files, label
+  ours="$CONVERT --defaults --import $1"
+  for cache in warm cold; do
+    if [ $cache = warm ]; then
+      cat "$DATA"/*.mp3 "$DATA"/large/*.mp3 >/dev/null
+      a=$(warm "$ours >/dev/null"); b=$(warm "$TAGLIB $1 >/dev/null")
+    else
+      a=$(cold "$1" $ours); b=$(cold "$1" "$TAGLIB" "$1")
+    fi
+    python3 -c "
+import sys
+a, b, n = float(sys.argv[1]), float(sys.argv[2]), int(sys.argv[3])
+print('%-6s %-5s mirtun %7.0f files/s (%.3f s)  TagLib %7.0f files/s (%.3f s)  ratio %.2f'
+      % (sys.argv[4], sys.argv[5], n / a, a, n / b, b, b / a))" "$a" "$b" "$2" "$3" $cache
+  done
+}
+
+compare "$DATA/list.m3u" 2000 small
+compare "$DATA/large.m3u" 300 large
+
+rate() {  # list, number of files, label
+  a=$(warm "$CONVERT --defaults --import $1 - >/dev/null")
+  python3 -c "import sys; print('%-5s %6.0f files/s (%.3f s for %s files)' % (sys.argv[3], int(sys.argv[2]) / float(sys.argv[1]), float(sys.argv[1]), sys.argv[2]))" "$a" "$2" "$3"
+}
+cat "$DATA"/mixed/* >/dev/null
 for ext in flac ogg m4a; do rate "$DATA/mixed/$ext.m3u" 500 $ext; done
+
+# Peak memory: the same 2,000 files listed once and a hundred times.
+python3 -c "
+import sys
+lines = open(sys.argv[1]).read()
+open(sys.argv[2], 'w').write(lines * 100)" "$DATA/list.m3u" "$DATA/list200k.m3u"
+for list in list.m3u list200k.m3u; do
+  /usr/bin/time -f "$list: peak RSS %M KB, %e s" $CONVERT --defaults --import "$DATA/$list" >/dev/null
+done
 
 # Durations against ffprobe: the first 20 files (CBR with Info, VBR with Xing).
 g++ -std=c++17 -O2 -I"$HERE/.." "$HERE/durations.cpp" "$BUILD/libmirtun_core.a" \
-  -ldl -o "$DATA/durations"
+  -ldl -lexpat -o "$DATA/durations"
 same=0; differ=0
 for f in $(ls "$DATA"/track00[01]?.mp3); do
   ours=$("$DATA/durations" "$f" | cut -f1)

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/handles.h"
 #include "base/path.h"
 #include "base/text.h"
 #include "engine/helpers.h"
@@ -207,23 +208,28 @@ static void TakeFound(int32_t names, const char* t, const char* a, char* title, 
 
 int32_t NamesFromTags(const char* path, char* title, char* artist, bool wantTime,
                       bool* named) {
+  *named = false;
+  // One open serves the tags and the time.
+  int64_t size;
+  UniqueFd file(OpenRegularFile(path, &size));
+  if (file.fd < 0) return 0;
   char t[MAXPATH];
   char a[MAXPATH];
   CopyText(t, sizeof t, title);
   CopyText(a, sizeof a, artist);
   int32_t names = 0;
-  if (ReadTags(path, t, a, MAXPATH, &names) && names) {
+  if (ReadTagsOpen(file.fd, size, t, a, MAXPATH, &names) && names) {
     // A tag may hold one name and leave the other empty: the empty one then
     // shows as the tag has it.
     CopyText(title, MAXPATH, t);
     CopyText(artist, MAXPATH, a);
     *named = true;
-    return wantTime ? GetMP3Length(path) / 1000 : 0;
+    return wantTime ? GetMP3LengthOpen(path, file.fd, size) / 1000 : 0;
   }
   CopyText(t, sizeof t, title);
   CopyText(a, sizeof a, artist);
   // Cut to 510 bytes as every tag text is.
-  int32_t seconds = GetMediaInfo(path, t, a, MAXPATH - 1, &names) / 1000;
+  int32_t seconds = GetMediaInfoOpen(path, file.fd, size, t, a, MAXPATH - 1, &names) / 1000;
   TakeFound(names, t, a, title, artist);
   *named = names != 0;
   return seconds;

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "base/handles.h"
 #include "base/text.h"
 #include "platform/files.h"
 
@@ -16,7 +17,7 @@
 static const size_t kWindow = 8192;
 
 struct TagStream {
-  int fd = -1;
+  int fd = -1;            // not owned
   uint64_t size = 0;      // the file's size when it was opened
   uint64_t pos = 0;       // read position; may lie past the end, as fseek allows
   uint64_t winStart = 0;  // the window holds the bytes [winStart, winStart + winLen)
@@ -29,22 +30,23 @@ struct TagStream {
   TagStream() = default;
   TagStream(const TagStream&) = delete;
   TagStream& operator=(const TagStream&) = delete;
-  ~TagStream() {
-    if (fd >= 0) close(fd);
-  }
 };
 
 // Opens a regular file for reading; a FIFO, a device or a directory is not
-// read at all.
-static int OpenTagStream(TagStream* ts, const char* path) {
+// read at all. The descriptor goes to file, which closes it.
+static int OpenTagStream(TagStream* ts, UniqueFd* file, const char* path) {
   int64_t size;
-  ts->fd = OpenRegularFile(path, &size);
-  if (ts->fd < 0) return 0;
+  file->fd = OpenRegularFile(path, &size);
+  if (file->fd < 0) return 0;
+  ts->fd = file->fd;
   ts->size = static_cast<uint64_t>(size);
   return 1;
 }
 
-static size_t PreadAll(int fd, unsigned char* dst, size_t n, uint64_t at) {
+static size_t PreadAll(int fd, unsigned char* dst, size_t n, uint64_t at, uint64_t size) {
+  // Never past the end: a read there costs a call and brings nothing.
+  if (at >= size) return 0;
+  if (n > size - at) n = static_cast<size_t>(size - at);
   size_t got = 0;
   while (got < n) {
     ssize_t r = pread(fd, dst + got, n - got, static_cast<off_t>(at + got));
@@ -68,11 +70,11 @@ static size_t TsRead(TagStream* ts, void* dst, size_t n) {
     got = n;
   } else if (n <= kWindow) {
     ts->winStart = ts->pos;
-    ts->winLen = PreadAll(ts->fd, ts->win, kWindow, ts->pos);
+    ts->winLen = PreadAll(ts->fd, ts->win, kWindow, ts->pos, ts->size);
     got = n < ts->winLen ? n : ts->winLen;
     std::memcpy(out, ts->win, got);
   } else {
-    got = PreadAll(ts->fd, out, n, ts->pos);
+    got = PreadAll(ts->fd, out, n, ts->pos, ts->size);
   }
   ts->pos += got;
   return got;
@@ -415,14 +417,16 @@ static int32_t HeaderTags(TagStream* ts, char* title, char* artist,
 int32_t ReadTagsV1(const char* mp3File, char* title, char* artist,
                    size_t strsize) {
   TagStream ts;
-  if (!OpenTagStream(&ts, mp3File)) return 0;
+  UniqueFd file;
+  if (!OpenTagStream(&ts, &file, mp3File)) return 0;
   return TrailerTags(&ts, title, artist, strsize);
 }
 
 int32_t ReadTagsV2(const char* mp3File, char* title, char* artist,
                    size_t strsize) {
   TagStream ts;
-  if (!OpenTagStream(&ts, mp3File)) return 0;
+  UniqueFd file;
+  if (!OpenTagStream(&ts, &file, mp3File)) return 0;
   return HeaderTags(&ts, title, artist, strsize);
 }
 
@@ -442,8 +446,19 @@ static bool ChooseText(char* dst, size_t cap, const char* v2, bool haveV1, const
 int32_t ReadTags(const char* mp3File, char* title, char* artist,
                  size_t strsize, int32_t* names) {
   if (names) *names = 0;
+  UniqueFd file;
+  int64_t size;
+  file.fd = OpenRegularFile(mp3File, &size);
+  if (file.fd < 0) return 0;
+  return ReadTagsOpen(file.fd, size, title, artist, strsize, names);
+}
+
+int32_t ReadTagsOpen(int fd, int64_t size, char* title, char* artist, size_t strsize,
+                     int32_t* names) {
+  if (names) *names = 0;
   TagStream ts;
-  if (!OpenTagStream(&ts, mp3File)) return 0;
+  ts.fd = fd;
+  ts.size = static_cast<uint64_t>(size);
   // Both tags are read, the trailer first (it lies at the end, the header
   // read then goes on from the start), and each field is taken from the
   // fuller one: a trailer cuts its texts to 30 characters.

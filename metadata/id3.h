@@ -62,6 +62,11 @@ constexpr int32_t ID3_ARTIST = 2;
 int32_t ReadTags(const char* mp3File, char* title, char* artist,
                  size_t strsize, int32_t* names = nullptr);
 
+// The same on a file already open for reading (fd, size bytes); fd stays
+// open.
+int32_t ReadTagsOpen(int fd, int64_t size, char* title, char* artist, size_t strsize,
+                     int32_t* names = nullptr);
+
 // The ID3v1 trailer alone: 1 when the file ends in one. Each field is at most
 // 30 bytes of Windows-1252 text, stored as UTF-8 cut to strsize - 1 bytes.
 int32_t ReadTagsV1(const char* mp3File, char* title, char* artist,

@@ -1,5 +1,6 @@
 #include "metadata/mpeg_audio.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -93,12 +94,16 @@ struct Reader {
   int64_t bufStart = 0;
   int64_t bufLen = 0;
   static constexpr int64_t kBuf = 64 * 1024;
+  // Bytes a read fetches: little for the headers at the start, so that a
+  // cold disk reads no more than it must; the whole buffer for a walk.
+  int64_t chunk = 4096;
 
   // Pointer to n bytes at pos, or null when they are not in the file.
   const unsigned char* At(int64_t pos, int64_t n) {
     if (pos < 0 || pos + n > size) return nullptr;
     if (pos < bufStart || pos + n > bufStart + bufLen) {
-      int64_t want = kBuf < size - pos ? kBuf : size - pos;
+      int64_t want = chunk > n ? chunk : n;
+      if (want > size - pos) want = size - pos;
       ssize_t got = pread(fd, buf.get(), static_cast<size_t>(want), pos);
       if (got < n) return nullptr;
       bufStart = pos;
@@ -222,6 +227,8 @@ int64_t MpegAudioTime(int fd, int64_t size, int64_t start) {
   if (pos < 0 || !HeaderAt(&r, pos, &first)) return -1;
   const int64_t dataStart = pos;
   if (size - dataStart > kWalkLimit) return -1;
+  r.chunk = Reader::kBuf;
+  posix_fadvise(fd, dataStart, 0, POSIX_FADV_SEQUENTIAL);
   int64_t count = 0;
   int64_t ticks = 0;
   int64_t perRate[16] = {};

@@ -1,11 +1,13 @@
 #include "metadata/playtime.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
+#include "base/handles.h"
 #include "base/text.h"
 #include "metadata/ffmpeg_lib.h"
 #include "metadata/id3.h"
@@ -30,7 +32,7 @@ const int kIoBufferSize = 32768;
 // The file as libavformat reads it: one descriptor, positioned reads, and a
 // running count of the bytes read against the budget.
 struct MediaFile {
-  int fd = -1;
+  int fd = -1;  // not owned
   int64_t size = 0;
   int64_t pos = 0;
   int64_t used = 0;
@@ -38,9 +40,6 @@ struct MediaFile {
   MediaFile() = default;
   MediaFile(const MediaFile&) = delete;
   MediaFile& operator=(const MediaFile&) = delete;
-  ~MediaFile() {
-    if (fd >= 0) close(fd);
-  }
 };
 
 int ReadMedia(void* opaque, uint8_t* buf, int size) {
@@ -275,11 +274,12 @@ static int32_t ToMillis(int64_t us) {
   return ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
 }
 
-static int32_t MediaTime(const char* FileName, const NameRequest* req, bool headersFirst) {
+static int32_t MediaTime(const char* FileName, int fd, int64_t size, const NameRequest* req,
+                         bool headersFirst) {
   MediaFile m;
-  // Only a regular file is read at all; a FIFO cannot stall the open.
-  m.fd = OpenRegularFile(FileName, &m.size);
-  if (m.fd < 0 || m.size == 0) return 0;
+  m.fd = fd;
+  m.size = size;
+  if (m.size == 0) return 0;
 
   int64_t skip = LeadingTagSize(m);
   if (skip >= m.size) return 0;
@@ -290,6 +290,8 @@ static int32_t MediaTime(const char* FileName, const NameRequest* req, bool head
     if (us >= 0) return ToMillis(us);
   }
   if (!Ffmpeg()) return 0;
+  // The demuxer reads on through headers and frames.
+  posix_fadvise(fd, 0, 0, POSIX_FADV_NORMAL);
   const AVInputFormat* fmt = FormatByExtension(FileName);
   int64_t us = fmt ? DemuxDuration(&m, fmt, skip, req) : -1;
   if (us <= 0) {
@@ -301,13 +303,33 @@ static int32_t MediaTime(const char* FileName, const NameRequest* req, bool head
   return ToMillis(us);
 }
 
-int32_t GetMP3Length(const char* FileName) { return MediaTime(FileName, nullptr, true); }
+// Opens FileName and times it. Only a regular file is read at all; a FIFO
+// cannot stall the open.
+static int32_t OpenAndTime(const char* FileName, const NameRequest* req, bool headersFirst) {
+  int64_t size;
+  UniqueFd file(OpenRegularFile(FileName, &size));
+  if (file.fd < 0) return 0;
+  return MediaTime(FileName, file.fd, size, req, headersFirst);
+}
 
-int32_t GetDemuxedLength(const char* FileName) { return MediaTime(FileName, nullptr, false); }
+int32_t GetMP3Length(const char* FileName) { return OpenAndTime(FileName, nullptr, true); }
+
+int32_t GetDemuxedLength(const char* FileName) { return OpenAndTime(FileName, nullptr, false); }
 
 int32_t GetMediaInfo(const char* FileName, char* title, char* artist, size_t cap,
                      int32_t* names) {
   *names = 0;
   NameRequest req = {title, artist, cap, names};
-  return MediaTime(FileName, &req, true);
+  return OpenAndTime(FileName, &req, true);
+}
+
+int32_t GetMP3LengthOpen(const char* FileName, int fd, int64_t size) {
+  return MediaTime(FileName, fd, size, nullptr, true);
+}
+
+int32_t GetMediaInfoOpen(const char* FileName, int fd, int64_t size, char* title, char* artist,
+                         size_t cap, int32_t* names) {
+  *names = 0;
+  NameRequest req = {title, artist, cap, names};
+  return MediaTime(FileName, fd, size, &req, true);
 }

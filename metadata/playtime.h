@@ -11,6 +11,12 @@
 // nothing.
 int32_t GetMP3Length(const char* FileName);
 
+// The same two on a file already open for reading (fd, size bytes), named
+// FileName (its extension names the format); fd stays open.
+int32_t GetMP3LengthOpen(const char* FileName, int fd, int64_t size);
+int32_t GetMediaInfoOpen(const char* FileName, int fd, int64_t size, char* title, char* artist,
+                         size_t cap, int32_t* names);
+
 // The same time always through the demuxer, never from MPEG frame headers
 // alone: the reference that the frame-header timing is checked against.
 int32_t GetDemuxedLength(const char* FileName);

@@ -18,7 +18,9 @@ int IsSameFile(FILE* f, const char* path);
 
 // Opens path for reading when it names a regular file; a FIFO, a device or a
 // folder is never read (the open does not block). Returns the descriptor
-// and its size in *size, or -1.
+// and its size in *size, or -1. The kernel is told to read no more than is
+// asked for (POSIX_FADV_RANDOM): a reader that goes through the file tells
+// it otherwise.
 int OpenRegularFile(const char* path, int64_t* size);
 
 // The full path of the running program, cut to cap - 1 bytes; empty when it
