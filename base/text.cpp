@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
+#include <locale.h>
 
 #include "base/limits.h"
 
@@ -177,6 +179,24 @@ size_t ShownText(char* dst, size_t cap, const char* src) {
   size_t len = std::strlen(src);
   if (!IsValidUtf8(src, len)) return Cp1252ToUtf8(dst, cap, src, len);
   return CopyTextN(dst, cap, src, Utf8CutBytes(src, len, cap - 1));
+}
+
+int CharCells(uint32_t cp) {
+  if (cp < 0x7F) return cp >= 0x20 ? 1 : 0;
+  // One C.UTF-8 locale for the process, used by each thread as it asks.
+  static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+  if (!utf8) return 1;
+  locale_t before = uselocale(utf8);
+  int w = wcwidth(static_cast<wchar_t>(cp));
+  uselocale(before);
+  return w < 0 ? 1 : w;
+}
+
+uint32_t Utf8Decode(const unsigned char* p, size_t len) {
+  if (len == 1) return p[0];
+  uint32_t cp = p[0] & (0x7F >> len);
+  for (size_t k = 1; k < len; ++k) cp = (cp << 6) | (p[k] & 0x3F);
+  return cp;
 }
 
 bool EqualsNoCase(const char* a, const char* b) {

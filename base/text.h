@@ -52,6 +52,15 @@ uint32_t Cp1252CodePoint(unsigned char b);
 // always terminated. Returns the bytes stored.
 size_t Cp1252ToUtf8(char* dst, size_t cap, const char* src, size_t len);
 
+// Display cells of a character as a terminal shows it: East Asian wide and
+// fullwidth characters 2, combining marks and zero-width characters 0, any
+// other 1 (also one the C library gives no width). From the C library's
+// table for C.UTF-8, whatever locale the program runs in.
+int CharCells(uint32_t cp);
+
+// The code point of the valid UTF-8 sequence at p (len bytes, 1..4).
+uint32_t Utf8Decode(const unsigned char* p, size_t len);
+
 // A name as it is shown: src itself when it is valid UTF-8, else read as
 // Windows-1252 (what players on Windows write into their lists). Into dst
 // (cap bytes), never cut inside a character. Returns the bytes stored.

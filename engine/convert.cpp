@@ -10,7 +10,8 @@
 
 static const char HTMLHEAD1[] =
     "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"><html>\n"
-    "<head><title>Playlist ";
+    "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+    "<title>Playlist ";
 static const char HTMLHEAD2[] =
     "</title></head>\n<body>\n"
     "<table border=\"1\" cellspacing=\"4\" cellpadding=\"4\" summary=\"Playlist ";

@@ -30,17 +30,32 @@ static char* PutTwoDigits(char* p, int32_t v) {
 }
 
 void FormatTime(char* timefmt, int32_t s) {
-  if (s < 0) {  // rare: only a negative library time gets here
-    FormatText(timefmt, TIMEFMT_SIZE, "%02d:%02d:%02d", s / 3600,
-               s % 3600 / 60, s % 60);
-    return;
-  }
+  if (s < 0) s = 0;
   char* p = PutTwoDigits(timefmt, s / 3600);
   *p++ = ':';
   p = PutTwoDigits(p, s % 3600 / 60);
   *p++ = ':';
   p = PutTwoDigits(p, s % 60);
   *p = '\0';
+}
+
+void NameForOutput(char* out, const char* name, const char* placeholder) {
+  ShownText(out, MAXPATH, name);
+  unsigned char* p = reinterpret_cast<unsigned char*>(out);
+  size_t w = 0;
+  for (size_t r = 0; p[r];) {
+    if (p[r] < 0x20 || p[r] == 0x7F) {
+      p[w++] = ' ';
+      ++r;
+    } else if (p[r] == 0xC2 && p[r + 1] >= 0x80 && p[r + 1] <= 0x9F) {
+      p[w++] = ' ';  // a C1 control: two bytes become one blank
+      r += 2;
+    } else {
+      p[w++] = p[r++];
+    }
+  }
+  p[w] = '\0';
+  if (w == 0) CopyText(out, MAXPATH, placeholder);
 }
 
 void PutHtml(FILE* out, const char* text) {
@@ -70,37 +85,53 @@ static void PutBlanks(FILE* out, int64_t n) {
   }
 }
 
-// printf's "%-*.*s" with width w and precision w - 1, counted in characters:
-// the text is cut to w - 1 characters and padded to w. A negative width pads
-// to its magnitude; a negative precision does not cut.
+// A column of w display cells as a terminal counts them: the text cut to at
+// most w - 1 cells, never inside a character (a wide character that would
+// cross the limit is left out), and padded with blanks to w cells. A stored
+// negative width pads to its magnitude and does not cut, as printf's
+// "%-*.*s" does.
 static void PutColumn(FILE* out, const char* text, int32_t w) {
   int64_t width = w < 0 ? -static_cast<int64_t>(w) : w;
-  int64_t prec = static_cast<int64_t>(w) - 1;
+  int64_t limit = static_cast<int64_t>(w) - 1;  // < 0: no cut
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   size_t len = std::strlen(text);
-  if (prec >= 0) len = Utf8Prefix(text, len, static_cast<size_t>(prec));
-  std::fwrite(text, 1, len, out);
-  int64_t chars = static_cast<int64_t>(Utf8Count(text, len));
+  size_t end = 0;
+  int64_t cells = 0;
+  while (end < len) {
+    size_t n = p[end] < 0x80 ? 1 : Utf8CharLen(p + end, len - end);
+    int c = p[end] < 0x80 ? 1 : CharCells(Utf8Decode(p + end, n));
+    if (limit >= 0 && cells + c > limit) break;
+    cells += c;
+    end += n;
+  }
+  std::fwrite(text, 1, end, out);
   if (width > kMaxPad) width = kMaxPad;
-  PutBlanks(out, width - chars);
+  PutBlanks(out, width - cells);
 }
 
-// An import-text field goes in double quotes when it holds the separator, a
-// double quote or a line break, so that it stays one spreadsheet column.
-static void PutImportField(FILE* out, const char* text, const char* sep) {
-  if (!std::strstr(text, sep) && !std::strpbrk(text, "\"\r\n")) {
-    std::fputs(text, out);
-    return;
-  }
-  std::fputc('"', out);
+// An import-text field goes in double quotes when it holds a comma, a
+// semicolon or a double quote: a spreadsheet's import splits at all of them
+// by default, whichever separator the text uses. A field that a spreadsheet
+// would take for a formula (=, +, - or @ first) gets an apostrophe in front,
+// which makes it text.
+static void PutImportField(FILE* out, const char* text) {
+  bool quote = std::strpbrk(text, ",;\"") != nullptr;
+  if (quote) std::fputc('"', out);
+  if (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@')
+    std::fputc('\'', out);
   for (const char* p = text; *p; ++p) {
     if (*p == '"') std::fputc('"', out);
     std::fputc(*p, out);
   }
-  std::fputc('"', out);
+  if (quote) std::fputc('"', out);
 }
 
 void WriteNamePart(FILE* out, const RunSettings& s, const Columns& cols,
-                   const char* artist, const char* title) {
+                   const char* artistName, const char* titleName) {
+  char artist[MAXPATH];
+  char title[MAXPATH];
+  NameForOutput(artist, artistName, NOARTIST);
+  NameForOutput(title, titleName, NOTITLE);
   const char* first = cols.artistFirst ? artist : title;
   const char* second = cols.artistFirst ? title : artist;
   if (s.html) {
@@ -114,9 +145,9 @@ void WriteNamePart(FILE* out, const RunSettings& s, const Columns& cols,
     PutColumn(out, second, cols.width2);
   } else {
     const char* sep = Separator(s);
-    PutImportField(out, first, sep);
+    PutImportField(out, first);
     std::fputs(sep, out);
-    PutImportField(out, second, sep);
+    PutImportField(out, second);
     std::fputs(sep, out);
   }
 }
@@ -132,16 +163,16 @@ void WriteTimePart(FILE* out, const RunSettings& s, const char* timefmt) {
   }
 }
 
-void CreateTotalTime(FILE* outFile, const RunSettings& st, uint32_t tsum,
+void CreateTotalTime(FILE* outFile, const RunSettings& st, uint64_t tsum,
                      int32_t i) {
   if (i == 0 || tsum == 0 || !st.total) return;
-  unsigned h = tsum / 3600;
-  unsigned m = tsum % 3600 / 60;
-  unsigned s = tsum % 60;
+  unsigned long long h = tsum / 3600;
+  unsigned m = static_cast<unsigned>(tsum % 3600 / 60);
+  unsigned s = static_cast<unsigned>(tsum % 60);
   const char* sep = Separator(st);
   if (st.html) {
     std::fprintf(outFile,
-                 "<tr><td></td><td>Gesamtzeit</td><td>%02u:%02u:%02u</td></tr>\n",
+                 "<tr><td></td><td>Gesamtzeit</td><td>%02llu:%02u:%02u</td></tr>\n",
                  h, m, s);
   } else if (st.tfmt) {
     // The label right-aligned under the two name columns.
@@ -153,10 +184,10 @@ void CreateTotalTime(FILE* outFile, const RunSettings& st, uint32_t tsum,
     if (w >= 0) PutBlanks(outFile, pad);
     std::fputs(label, outFile);
     if (w < 0) PutBlanks(outFile, pad);
-    std::fprintf(outFile, "%02u:%02u:%02u", h, m, s);
+    std::fprintf(outFile, "%02llu:%02u:%02u\n", h, m, s);
   } else if (st.formula) {
-    std::fprintf(outFile, "%sGesamtzeit%s=SUMME(C1:C%d)", sep, sep, i);
+    std::fprintf(outFile, "%sGesamtzeit%s=SUMME(C1:C%d)\n", sep, sep, i);
   } else {
-    std::fprintf(outFile, "%sGesamtzeit%s%02u:%02u:%02u", sep, sep, h, m, s);
+    std::fprintf(outFile, "%sGesamtzeit%s%02llu:%02u:%02u\n", sep, sep, h, m, s);
   }
 }

@@ -7,6 +7,16 @@
 
 #include "settings/run_settings.h"
 
+// The names of a row whose artist or title cannot be found, or is empty.
+constexpr char NOARTIST[] = "(Kein Interpret)";
+constexpr char NOTITLE[] = "(Kein Titel)";
+
+// A name as every style shows it, into out (MAXPATH bytes): valid UTF-8
+// (text that is not is read as Windows-1252), every control character
+// (U+0000-U+001F, U+007F, U+0080-U+009F) a blank, so that no tag can break
+// a row or reach a terminal as a command; an empty name the placeholder.
+void NameForOutput(char* out, const char* name, const char* placeholder);
+
 // Column order and widths of a run.
 struct Columns {
   bool artistFirst;
@@ -19,7 +29,8 @@ Columns ColumnsFrom(const RunSettings& s);
 // Size of a time text buffer.
 constexpr int TIMEFMT_SIZE = 16;
 
-// "%02d:%02d:%02d" of hours, minutes, seconds of a time in seconds.
+// "%02d:%02d:%02d" of hours, minutes, seconds of a time in seconds; a
+// negative time is 0.
 void FormatTime(char* timefmt, int32_t seconds);
 
 // The name part of a row (both name cells) in the run's output style.
@@ -30,8 +41,8 @@ void WriteNamePart(FILE* out, const RunSettings& s, const Columns& cols,
 void WriteTimePart(FILE* out, const RunSettings& s, const char* timefmt);
 
 // The closing total line; nothing when i or tsum is 0 or the total line is
-// off.
-void CreateTotalTime(FILE* outFile, const RunSettings& s, uint32_t tsum,
+// off. Every style ends it with a line feed.
+void CreateTotalTime(FILE* outFile, const RunSettings& s, uint64_t tsum,
                      int32_t i);
 
 // Writes text with & < > " escaped for an HTML document.

@@ -108,7 +108,8 @@ static void WriteNames(RowSink* sink, const char* artist, const char* title) {
 static void WriteTime(RowSink* sink, int32_t seconds) {
   char timefmt[TIMEFMT_SIZE] = "";
   if (seconds != kNoTime) {
-    sink->tsum += static_cast<uint32_t>(seconds);
+    if (seconds < 0) seconds = 0;
+    sink->tsum += static_cast<uint64_t>(seconds);
     FormatTime(timefmt, seconds);
   }
   WriteTimePart(sink->out, *sink->s, timefmt);

@@ -18,11 +18,8 @@
 #include "engine/run_control.h"
 #include "settings/run_settings.h"
 
-// The names of a row whose artist or title cannot be found.
-constexpr char NOARTIST[] = "(Kein Interpret)";
-constexpr char NOTITLE[] = "(Kein Titel)";
-
-// A time that is not known: the time cell stays empty and adds nothing.
+// A time that is not known: the time cell stays empty and adds nothing. A
+// negative time (a broken export, a name saying "(-5:30)") counts as 0.
 constexpr int32_t kNoTime = INT32_MIN;
 
 struct RowJob;
@@ -47,7 +44,7 @@ struct RowSink {
   FILE* out;
   const RunSettings* s;
   Columns cols;
-  uint32_t tsum;    // seconds of every row so far
+  uint64_t tsum;    // seconds of every row so far
   int32_t rows;     // rows so far
   int32_t badLine;  // where a damaged source was found to be damaged
   RunControl* ctl;  // null: nobody watches

@@ -38,7 +38,7 @@ static void FoldCrLf(TextStream* ts, size_t from) {
       r = e;
       break;
     }
-    if (cr[1] != '\n') *w++ = '\r';  // a lone CR stays
+    if (cr[1] != '\n') *w++ = '\n';  // a lone CR ends a line (old Mac files)
     r = cr + 1;
   }
   ts->end = static_cast<size_t>(w - b);
@@ -55,14 +55,16 @@ static bool Refill(TextStream* ts) {
     ts->pos = 0;
   }
   size_t start = ts->end;
-  if (ts->crPending) {
+  bool heldCr = ts->crPending;
+  if (heldCr) {
     b[ts->end++] = '\r';
     ts->crPending = false;
   }
   size_t room = ts->cap - ts->end;
   size_t got = room ? std::fread(b + ts->end, 1, room, ts->file) : 0;
   if (got == 0) {
-    // A held-back CR at the very end of the source is an ordinary byte.
+    // A held-back CR at the very end of the source ends its last line.
+    if (heldCr) b[ts->end - 1] = '\n';
     if (std::ferror(ts->file)) ts->error = true;
     ts->eof = true;
     return ts->end > start;

@@ -1,6 +1,7 @@
 // The one line source of the readers: a source stream read in large blocks,
-// with the text-mode folding of a CR LF pair into a single LF, and the two
-// ways of taking a line out of it in pieces of bounded length.
+// with every line end made an LF (a CR LF pair, and a lone CR as old Mac
+// files end their lines), and the two ways of taking a line out of it in
+// pieces of bounded length.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +23,7 @@ struct TextStream {
 void TsInit(TextStream* ts, FILE* f, size_t blockSize = 1 << 20);
 
 // fgets: stores at most n - 1 bytes, up to and including an LF, and a zero.
-// A lone CR is an ordinary byte. Returns s, or null when the source has
+// Returns s, or null when the source has
 // ended (or failed) before anything was stored. *len receives the count of
 // bytes stored when len is not null.
 char* TsGets(char* s, int n, TextStream* ts, size_t* len = nullptr);

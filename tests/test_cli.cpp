@@ -48,16 +48,16 @@ TEST_F(CliTest, WritesEveryStyleToStandardOutput) {
       {{"a.pls"},
        "Die \xC3\x84rzte                     Westerland                    00:03:35\n"
        "Rush                          Tom Sawyer, Live              00:05:00\n" +
-           std::string(48, ' ') + "Gesamtzeit: 00:08:35"},
+           std::string(48, ' ') + "Gesamtzeit: 00:08:35\n"},
       {{"--import", "a.pls"},
-       "Die \xC3\x84rzte,Westerland,00:03:35\nRush,\"Tom Sawyer, Live\",00:05:00\n,Gesamtzeit,=SUMME(C1:C2)"},
+       "Die \xC3\x84rzte,Westerland,00:03:35\nRush,\"Tom Sawyer, Live\",00:05:00\n,Gesamtzeit,=SUMME(C1:C2)\n"},
       {{"--import", "--tab", "--no-formula", "--title-first", "--keep-ext", "a.pls"},
-       "Westerland.mp3\tDie \xC3\x84rzte\t00:03:35\nTom Sawyer, Live\tRush\t00:05:00\n\tGesamtzeit\t00:08:35"},
+       "Westerland.mp3\tDie \xC3\x84rzte\t00:03:35\n\"Tom Sawyer, Live\"\tRush\t00:05:00\n\tGesamtzeit\t00:08:35\n"},
       {{"--import", "--no-total", "--extensions", "wav", "a.pls", "-"},
        "Die \xC3\x84rzte,Westerland.mp3,00:03:35\nRush,\"Tom Sawyer, Live\",00:05:00\n"},
       {{"--width-artist", "5", "--width-title", "12abc", "a.pls"},
        "Die \xC3\x84rzte Westerland  00:03:35\nRush      Tom Sawyer, 00:05:00\n" + std::string(10, ' ') +
-           "Gesamtzeit: 00:08:35"},
+           "Gesamtzeit: 00:08:35\n"},
       // Only the first 7 characters of a width count: "0000001" is 1, so 10.
       {{"--width-title", "00000012", "--no-total", "--keep-ext", "a.pls"},
        "Die \xC3\x84rzte                     Westerlan 00:03:35\n"

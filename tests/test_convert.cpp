@@ -62,7 +62,8 @@ TEST_F(ConvertTest, HtmlFrameAroundEmptyAndFullSources) {
   std::string path = dir.File("e.m3u");
   EXPECT_EQ(ReadFile(dir.File("e.htm")),
             "<!DOCTYPE html PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"><html>\n"
-            "<head><title>Playlist " + path + "</title></head>\n<body>\n"
+            "<head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+            "<title>Playlist " + path + "</title></head>\n<body>\n"
             "<table border=\"1\" cellspacing=\"4\" cellpadding=\"4\" summary=\"Playlist " + path +
             "\"></table>\n</body>\n</html>\n");
   // The source path is escaped in the head.

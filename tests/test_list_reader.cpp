@@ -98,14 +98,14 @@ TEST(OutputLine, LinesWithoutFiles) {
       {"C://Music/Artist/Album/x.mp3\n", "Artist\tx\t00:00:00\n"},
       {"D:\\Music/Artist/Album/x.mp3\n",
        "(Kein Interpret)\tMusic/Artist/Album/x\t00:00:00\n"},
-      {"C:\\Music\\Artist\\Album\\\n", "Artist\t\t00:00:00\n"},
+      {"C:\\Music\\Artist\\Album\\\n", "Artist\t(Kein Titel)\t00:00:00\n"},
       {"C:\\Music\\Artist\\Album\\01 Song.mp3\n", "Artist\t01 Song\t00:00:00\n"},
       {"Artist\\Album\\Song.mp3\n", "(Kein Interpret)\tSong\t00:00:00\n"},
       {"/music/Artist/Album/Song.ogg\n", "Artist\tSong\t00:00:00\n"},
       // A name without a folder part is the title.
       {"Junimond.mp3\nJunimond\n.mp3\n",
        "(Kein Interpret)\tJunimond\t00:00:00\n(Kein Interpret)\tJunimond\t00:00:00\n"
-       "(Kein Interpret)\t\t00:00:00\n"},
+       "(Kein Interpret)\t(Kein Titel)\t00:00:00\n"},
       {"C:\\Music\\Song.mp3|1234\n|\n",
        std::string("(Kein Interpret)\tSong\t00:00:00\n") + kDefaults},
       // Names from a file address or an escaped path come decoded.
@@ -163,7 +163,7 @@ TEST(OutputLine, ExtInfForStreamsAndMissingFiles) {
   for (const auto& c : cases) EXPECT_EQ(Convert(dir, c.list), c.rows) << c.list;
   g_totalFlag = 1;
   EXPECT_EQ(Convert(dir, "#EXTINF:100,A - B\nhttp://x\n#EXTINF:-1,C\nhttp://y\n"),
-            "A\tB\t00:01:40\n(Kein Interpret)\tC\t00:00:00\n\tGesamtzeit\t00:01:40");
+            "A\tB\t00:01:40\n(Kein Interpret)\tC\t00:00:00\n\tGesamtzeit\t00:01:40\n");
 }
 
 TEST(OutputLine, LongLinesComeInPiecesOf510) {
@@ -193,7 +193,7 @@ TEST(OutputLine, FileTitles) {
       {"Artist - Song (125:07).wav", "Artist\tSong\t00:12:07\n"},
       {"Song (3:45).wav", "(Kein Interpret)\tSong (3:45)\t00:00:01\n"},
       {"Band (UK) - Song.wav", "Band (UK)\tSong\t00:00:01\n"},
-      {"Artist - (3:45).wav", "Artist\t\t00:03:45\n"},
+      {"Artist - (3:45).wav", "Artist\t(Kein Titel)\t00:03:45\n"},
       {"Artist - Song.unknown", "Artist\tSong.unknown\t00:00:01\n"},
   };
   for (const auto& c : cases) {
@@ -291,7 +291,7 @@ TEST(OutputLine, NothingStaysOpen) {
   int before = OpenDescriptors();
   std::string out = Convert(dir, list);
   EXPECT_EQ(OpenDescriptors(), before);
-  EXPECT_NE(out.find("\tGesamtzeit\t00:50:00"), std::string::npos);  // 1000 × (2 + 1) s
+  EXPECT_NE(out.find("\tGesamtzeit\t00:50:00\n"), std::string::npos);  // 1000 × (2 + 1) s
 }
 
 // The whole way through the command-line converter and the conversion run.
@@ -306,7 +306,7 @@ TEST(OutputLine, EndToEnd) {
       "Band\tLied\t00:00:02\n"
       "Hans\tWalzer\t00:00:02\n"
       "(Kein Interpret)\thttp://radio/x\t00:00:00\n"
-      "\tGesamtzeit\t00:00:04";
+      "\tGesamtzeit\t00:00:04\n";
   std::string cmd = std::string(MIRTUN_CONVERT_EXE) +
                     " --defaults --import --tab --no-formula --total " + (dir / "party.m3u") +
                     " " + (dir / "out.txt") + " 2>&1";

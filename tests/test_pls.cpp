@@ -29,8 +29,8 @@ TEST_F(PlsTest, TitlesSplitIntoArtistAndTitle) {
       {"Title1=Artist - Song [Live]", "(Kein Interpret),Artist - Song [Live],\n"},
       {"Title1=[01] Artist - Song", "[01],Artist - Song,\n"},
       {"Title1=A - B - C", "A - B,C,\n"},
-      {"Title1=Artist - ", "Artist,,\n"},
-      {"Title1=", "(Kein Interpret),,\n"},
+      {"Title1=Artist - ", "Artist,(Kein Titel),\n"},
+      {"Title1=", "(Kein Interpret),(Kein Titel),\n"},
       {"Title1=Song.mp3", "(Kein Interpret),Song,\n"},
       {"Title1=Band - Song.mp3", "Band,Song,\n"},
       {"Title1=a=b", "(Kein Interpret),a=b,\n"},
@@ -55,17 +55,17 @@ TEST_F(PlsTest, TitlesSplitIntoArtistAndTitle) {
 TEST_F(PlsTest, OneRowPerEntryWithItsTime) {
   g_formlFlag = 0;
   struct { const char* in; const char* out; } cases[] = {
-      {"Title1=Artist - Song\nLength1=215\n", "Artist,Song,00:03:35\n,Gesamtzeit,00:03:35"},
+      {"Title1=Artist - Song\nLength1=215\n", "Artist,Song,00:03:35\n,Gesamtzeit,00:03:35\n"},
       // No time: an empty cell that adds nothing.
       {"Length1=-1\n", "(Kein Interpret),(Kein Titel),\n"},
       {"Length1=0\nTitle1=x\n", "(Kein Interpret),x,\n"},
-      {"Length1=3.5\n", "(Kein Interpret),(Kein Titel),00:00:03\n,Gesamtzeit,00:00:03"},
-      {"Length1=126.432\n", "(Kein Interpret),(Kein Titel),00:02:06\n,Gesamtzeit,00:02:06"},
+      {"Length1=3.5\n", "(Kein Interpret),(Kein Titel),00:00:03\n,Gesamtzeit,00:00:03\n"},
+      {"Length1=126.432\n", "(Kein Interpret),(Kein Titel),00:02:06\n,Gesamtzeit,00:02:06\n"},
       {"Length1=99999999999\n",
-       "(Kein Interpret),(Kein Titel),596523:14:07\n,Gesamtzeit,596523:14:07"},
+       "(Kein Interpret),(Kein Titel),596523:14:07\n,Gesamtzeit,596523:14:07\n"},
       // Each entry is one row whatever order or keys its lines have.
-      {"Title1=A - B\nTitle2=C - D\nLength2=60\n", "A,B,\nC,D,00:01:00\n,Gesamtzeit,00:01:00"},
-      {"Length1=60\nTitle1=A - B\n", "A,B,00:01:00\n,Gesamtzeit,00:01:00"},
+      {"Title1=A - B\nTitle2=C - D\nLength2=60\n", "A,B,\nC,D,00:01:00\n,Gesamtzeit,00:01:00\n"},
+      {"Length1=60\nTitle1=A - B\n", "A,B,00:01:00\n,Gesamtzeit,00:01:00\n"},
       {"Title1=Length - x\n", "Length,x,\n"},
       {"Title1=A\nTitle1=B\n", "(Kein Interpret),B,\n"},
   };
@@ -76,7 +76,7 @@ TEST_F(PlsTest, FormulaCountsEntries) {
   std::string in = "[playlist]\r\nTitle1=A - B\r\nLength1=10\r\nTitle2=C\r\nLength2=-1\r\nLength3=5\r\n";
   EXPECT_EQ(Run(in),
             "A,B,00:00:10\n(Kein Interpret),C,\n(Kein Interpret),(Kein Titel),00:00:05\n"
-            ",Gesamtzeit,=SUMME(C1:C3)");
+            ",Gesamtzeit,=SUMME(C1:C3)\n");
 }
 
 TEST_F(PlsTest, HtmlRowsAreWhole) {
@@ -89,9 +89,9 @@ TEST_F(PlsTest, HtmlRowsAreWhole) {
 
 TEST_F(PlsTest, LongAndCrOnlyLines) {
   g_totalFlag = 0;
-  std::string in = "Title1=A - B\rLength1=5\r";
-  // One line: the title holds the rest, and its CRs make it a quoted field.
-  EXPECT_EQ(Run(in), "A,\"B\rLength1=5\r\",\n");
+  // Old Mac line ends: a lone CR ends a line.
+  EXPECT_EQ(Run("[playlist]\rTitle1=A - B\rLength1=5\rFile2=x/y/C.mp3\r"),
+            "A,B,00:00:05\n(Kein Interpret),C,\n");
   std::string longLine = "Title1=" + std::string(600, 'x') + " - Song\n";
   // The first piece holds no " - "; the second is no key line.
   EXPECT_EQ(Run(longLine), "(Kein Interpret)," + std::string(503, 'x') + ",\n");

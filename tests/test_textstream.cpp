@@ -29,13 +29,13 @@ std::vector<std::string> Pieces(const std::string& input, bool myFgets,
 using V = std::vector<std::string>;
 }  // namespace
 
-TEST(TsGets, ReadsLikeFgetsInTextMode) {
+TEST(TsGets, ReadsLinesEndedByLfCrLfOrCr) {
   struct { std::string in; V pieces; } cases[] = {
       {"", {}},
       {"a\nb", {"a\n", "b"}},
       {"a\r\nb\r\n", {"a\n", "b\n"}},          // CR LF arrives as LF
-      {"a\rb\r", {"a\rb\r"}},                  // a lone CR is a byte
-      {"a\r\r\nb", {"a\r\n", "b"}},            // CR CR LF: CR, then LF
+      {"a\rb\r", {"a\n", "b\n"}},               // a lone CR ends a line
+      {"a\r\r\nb", {"a\n", "\n", "b"}},         // CR, then CR LF
       {"\n\n", {"\n", "\n"}},
       {std::string("a\0b\n", 4), {std::string("a\0b\n", 4)}},
       {"x\x1Ay\n", {"x\x1Ay\n"}},              // Ctrl-Z is no end of file
@@ -74,7 +74,7 @@ TEST(TsGets, FoldingDoesNotDependOnTheBlockSize) {
   // A CR exactly at the end of a block, followed by LF in the next one.
   std::string edge = std::string(1023, 'a') + "\r\nb";
   EXPECT_EQ(Pieces(edge, true, 1024), (V{std::string(510, 'a'), std::string(510, 'a'), "aaa", "b"}));
-  EXPECT_EQ(Pieces(std::string(1023, 'a') + "\r", false, 1024).back(), "aaa\r");
+  EXPECT_EQ(Pieces(std::string(1023, 'a') + "\r", false, 1024).back(), "aaa\n");
 }
 
 TEST(LineReaders, LastLineWithoutLineFeed) {

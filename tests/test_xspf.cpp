@@ -200,7 +200,7 @@ TEST_F(XmlListTest, TotalLineOnlyForWholeDocuments) {
   g_totalFlag = 1;
   std::string track = "<track><title>T</title><duration>60000</duration></track>\n";
   std::string row = std::string(kNoNames) + "T\t00:01:00\n";
-  EXPECT_EQ(Xspf(track), row + "\tGesamtzeit\t00:01:00");
+  EXPECT_EQ(Xspf(track), row + "\tGesamtzeit\t00:01:00\n");
   EXPECT_EQ(Xspf(track + track + "<track>"), row + row);
   EXPECT_EQ(result, CONVERT_SOURCE_DAMAGED);
   EXPECT_EQ(badLine, 6);

@@ -300,7 +300,7 @@ TEST_F(OptionsConvert, ConversionAfterOkUsesTheNewSettings) {
     Click(main, ASCII);
     Click(main, IDOK);
     EXPECT_EQ(ReadFile(target),
-              "Band,Lied,00:01:01\nGruppe,Stück,00:02:05\n,Gesamtzeit,=SUMME(C1:C2)");
+              "Band,Lied,00:01:01\nGruppe,Stück,00:02:05\n,Gesamtzeit,=SUMME(C1:C2)\n");
     OpenNested(main, IDOPT, [](HWND dlg) {
       Click(dlg, TITFIRST);
       Click(dlg, SEPTAB);
@@ -314,7 +314,7 @@ TEST_F(OptionsConvert, ConversionAfterOkUsesTheNewSettings) {
     Click(main, IDOK);
     EXPECT_EQ(ReadFile(target),
               "Lied.mp3\tBand\t00:01:01\nStück.ogg\tGruppe\t00:02:05\n"
-              "\tGesamtzeit\t00:03:06");
+              "\tGesamtzeit\t00:03:06\n");
     OpenNested(main, IDOPT, [](HWND dlg) {
       Click(dlg, ARTFIRST);
       Click(dlg, IDOOK);
@@ -324,7 +324,7 @@ TEST_F(OptionsConvert, ConversionAfterOkUsesTheNewSettings) {
     EXPECT_EQ(ReadFile(target),
               "Band        Lied.mp3       00:01:01\n"
               "Gruppe      Stück.ogg      00:02:05\n"
-              "               Gesamtzeit: 00:03:06");
+              "               Gesamtzeit: 00:03:06\n");
   });
 }
 
