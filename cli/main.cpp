@@ -193,9 +193,9 @@ static bool AbsolutePath(const char* path, std::string* out) {
   return true;
 }
 
-static void Report(ConvertResult r, const char* target, int32_t badLine) {
+static void Report(ConvertResult r, const char* target, const RunReport& report) {
   char msg[MSGSIZE];
-  const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg, badLine);
+  const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg, &report);
   if (caption) std::fprintf(stderr, "mirtun-convert: %s: %s\n", caption, msg);
   if (r == CONVERT_TARGET_EXISTS)
     std::fprintf(stderr, "mirtun-convert: mit --force wird sie überschrieben.\n");
@@ -207,7 +207,7 @@ static RunControl g_ctl;
 
 static void StopRun(int) { g_ctl.cancel.store(true); }
 
-// SIGINT and SIGTERM stop the run between two rows: an existing target
+// SIGINT, SIGTERM and SIGHUP stop the run between two rows: an existing target
 // stays as it was and the temporary file goes.
 static void CatchSignals() {
   struct sigaction sa = {};
@@ -215,6 +215,7 @@ static void CatchSignals() {
   sigemptyset(&sa.sa_mask);
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
 }
 
 // 1234567 as "1.234.567".
@@ -252,7 +253,7 @@ static void ClearProgress() { std::fputs("\r\033[K", stderr); }
 // Converts into target ("-": standard output). A target that exists but is
 // no regular file (a device such as /dev/null, a pipe) is only written to,
 // never replaced, so there is nothing to ask.
-static ConvertResult Convert(const CliArgs& args, int32_t* badLine) {
+static ConvertResult Convert(const CliArgs& args, RunReport* report) {
   RunSettings s = TakeRunSettings();
   if (args.threads > 0) s.threads = args.threads;
   bool terminal = isatty(STDERR_FILENO);
@@ -260,11 +261,11 @@ static ConvertResult Convert(const CliArgs& args, int32_t* badLine) {
   if (terminal) g_ctl.onRow = ShowProgress;
   ConvertResult r;
   if (std::strcmp(args.target, "-") == 0) {
-    r = ConvertToStream(s, stdout, badLine, &g_ctl);
+    r = ConvertToStream(s, stdout, report, &g_ctl);
   } else {
     bool overwrite = args.force ||
                      (PathExists(args.target) && !IsRegularFile(args.target));
-    r = ConvertToFile(s, args.target, overwrite, badLine, &g_ctl);
+    r = ConvertToFile(s, args.target, overwrite, report, &g_ctl);
   }
   if (terminal && g_ctl.done.load() > 0) ClearProgress();
   return r;
@@ -293,10 +294,10 @@ int main(int argc, char** argv) {
   CopyText(g_opnFName, sizeof g_opnFName, abs.c_str());
 
   CatchSignals();
-  int32_t badLine = 0;
-  ConvertResult r = Convert(args, &badLine);
+  RunReport report;
+  ConvertResult r = Convert(args, &report);
   if (r == CONVERT_WRITTEN) return 0;
   if (r == CONVERT_CANCELLED) return 130;  // as a shell reports a Ctrl-C
-  Report(r, std::strcmp(args.target, "-") == 0 ? "(Standardausgabe)" : args.target, badLine);
+  Report(r, std::strcmp(args.target, "-") == 0 ? "(Standardausgabe)" : args.target, report);
   return 1;
 }

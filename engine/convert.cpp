@@ -1,11 +1,16 @@
 #include "engine/convert.h"
 
+#include <fcntl.h>
 #include <stdio_ext.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "base/handles.h"
 #include "engine/output.h"
 #include "engine/readers.h"
 #include "engine/row_sink.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 
 static const char HTMLHEAD1[] =
@@ -41,15 +46,32 @@ int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
   return READ_WHOLE;
 }
 
-// Opens the source for reading; only a regular file is a source.
-static FilePtr OpenSource(const char* path) {
-  if (!IsRegularFile(path)) return nullptr;
-  return FilePtr(std::fopen(path, "rb"));
+// Opens the source for reading; only a regular file is a source. The open
+// does not wait on a pipe.
+static ConvertResult OpenSource(const char* path, FilePtr* src, RunReport* report) {
+  int64_t size;
+  int fd = OpenRegularFile(path, &size);
+  if (fd < 0) {
+    int err = errno;
+    if (err == kNotRegularFile) return CONVERT_SOURCE_NOT_FILE;
+    if (err == ENOENT || err == ENOTDIR) return CONVERT_NO_SOURCE;
+    if (report) report->error = err;
+    return CONVERT_SOURCE_UNREADABLE;
+  }
+  // Reading on through the list: let the kernel read ahead.
+  posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  src->reset(fdopen(fd, "rb"));
+  if (!*src) {
+    close(fd);
+    if (report) report->error = ENOMEM;
+    return CONVERT_SOURCE_UNREADABLE;
+  }
+  return CONVERT_WRITTEN;
 }
 
 int64_t CountEntries(const RunSettings& s) {
-  FilePtr src = OpenSource(s.source);
-  if (!src) return -1;
+  FilePtr src;
+  if (OpenSource(s.source, &src, nullptr) != CONVERT_WRITTEN) return -1;
   TextStream in;
   TsInit(&in, src.get());
   TsSkipBom(&in);
@@ -67,49 +89,64 @@ static void CountFor(RunControl* ctl, const RunSettings& s) {
 }
 
 static ConvertResult Check(const RunSettings& s, const char* target, bool overwrite,
-                           FilePtr* src) {
-  *src = OpenSource(s.source);
-  if (!*src) return CONVERT_NO_SOURCE;
+                           FilePtr* src, RunReport* report) {
+  ConvertResult opened = OpenSource(s.source, src, report);
+  if (opened != CONVERT_WRITTEN) return opened;
   // Writing the source over itself would lose it.
   if (IsSameFile(src->get(), target)) return CONVERT_SAME_FILE;
   if (!overwrite && PathExists(target)) return CONVERT_TARGET_EXISTS;
   return CONVERT_WRITTEN;
 }
 
-ConvertResult CheckConversion(const RunSettings& s, const char* target, bool overwrite) {
+ConvertResult CheckConversion(const RunSettings& s, const char* target, bool overwrite,
+                              RunReport* report) {
   FilePtr src;
-  return Check(s, target, overwrite, &src);
+  return Check(s, target, overwrite, &src, report);
 }
 
 ConvertResult ConvertToFile(const RunSettings& s, const char* target,
-                            bool overwrite, int32_t* badLine, RunControl* ctl) {
+                            bool overwrite, RunReport* report, RunControl* ctl) {
+  RunReport scratch;
+  if (!report) report = &scratch;
   FilePtr src;
-  ConvertResult checked = Check(s, target, overwrite, &src);
+  ConvertResult checked = Check(s, target, overwrite, &src, report);
   if (checked != CONVERT_WRITTEN) return checked;
 
   TargetFile out;
-  if (!OpenTargetFile(&out, target)) return CONVERT_CANNOT_OPEN;
+  if (!OpenTargetFile(&out, target)) {
+    report->error = out.error;
+    return CONVERT_CANNOT_OPEN;
+  }
   CountFor(ctl, s);
   TextStream in;
   TsInit(&in, src.get());
-  int read = WriteListing(&in, out.file, s, badLine, ctl);
+  int read = WriteListing(&in, out.file, s, &report->badLine, ctl);
   if (read != READ_WHOLE) {
     AbortTargetFile(&out);  // half a listing never replaces a target
     return read == READ_STOPPED ? CONVERT_CANCELLED : CONVERT_SOURCE_DAMAGED;
   }
   src.reset();
-  return CommitTargetFile(&out) ? CONVERT_WRITTEN : CONVERT_WRITE_FAILED;
+  if (CommitTargetFile(&out)) return CONVERT_WRITTEN;
+  report->error = out.error;
+  report->contentLost = out.contentLost;
+  return CONVERT_WRITE_FAILED;
 }
 
 ConvertResult ConvertToStream(const RunSettings& s, FILE* outFile,
-                              int32_t* badLine, RunControl* ctl) {
-  FilePtr src = OpenSource(s.source);
-  if (!src) return CONVERT_NO_SOURCE;
+                              RunReport* report, RunControl* ctl) {
+  RunReport scratch;
+  if (!report) report = &scratch;
+  FilePtr src;
+  ConvertResult opened = OpenSource(s.source, &src, report);
+  if (opened != CONVERT_WRITTEN) return opened;
   CountFor(ctl, s);
   TextStream in;
   TsInit(&in, src.get());
-  int read = WriteListing(&in, outFile, s, badLine, ctl);
-  if (std::fflush(outFile) != 0 || std::ferror(outFile)) return CONVERT_WRITE_FAILED;
+  int read = WriteListing(&in, outFile, s, &report->badLine, ctl);
+  if (std::fflush(outFile) != 0 || std::ferror(outFile)) {
+    report->error = errno;
+    return CONVERT_WRITE_FAILED;
+  }
   if (read == READ_STOPPED) return CONVERT_CANCELLED;
   return read == READ_WHOLE ? CONVERT_WRITTEN : CONVERT_SOURCE_DAMAGED;
 }

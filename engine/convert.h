@@ -12,13 +12,23 @@
 
 enum ConvertResult {
   CONVERT_WRITTEN,        // every byte reached the target
-  CONVERT_NO_SOURCE,      // the source is no regular file that can be read
+  CONVERT_NO_SOURCE,      // the source does not exist
+  CONVERT_SOURCE_NOT_FILE,  // the source is a folder, a device or a pipe
+  CONVERT_SOURCE_UNREADABLE,  // the source cannot be read (report.error)
   CONVERT_SAME_FILE,      // the target is the source itself
   CONVERT_TARGET_EXISTS,  // the target exists and overwriting was not allowed
-  CONVERT_CANNOT_OPEN,    // the target cannot be created
-  CONVERT_WRITE_FAILED,   // writing failed; an existing target is unchanged
+  CONVERT_CANNOT_OPEN,    // the target cannot be created (report.error)
+  CONVERT_WRITE_FAILED,   // writing failed (report.error); an existing
+                          // target is unchanged unless report.contentLost
   CONVERT_SOURCE_DAMAGED, // the source is not well-formed; nothing is written
   CONVERT_CANCELLED,      // stopped on request; an existing target is unchanged
+};
+
+// The details of a result beyond its kind.
+struct RunReport {
+  int32_t badLine = 0;       // CONVERT_SOURCE_DAMAGED: where
+  int error = 0;             // errno (or kNotRegularFile) of a failure
+  bool contentLost = false;  // the target was written in place and is lost
 };
 
 // A UTF-8 byte-order mark skipped, then HTML head, the reader's rows and
@@ -36,19 +46,19 @@ int64_t CountEntries(const RunSettings& s);
 
 // The checks of ConvertToFile that come before writing: CONVERT_WRITTEN
 // when nothing stands in the way.
-ConvertResult CheckConversion(const RunSettings& s, const char* target, bool overwrite);
+ConvertResult CheckConversion(const RunSettings& s, const char* target, bool overwrite,
+                              RunReport* report = nullptr);
 
 // Writes the listing of s.source to the file target. An existing target is
 // replaced only with overwrite; it is replaced in one step, so that it stays
-// as it was when anything fails or the run is stopped. For
-// CONVERT_SOURCE_DAMAGED *badLine (when given) is the line of the source
-// where the damage was found. With ctl, the entries are counted first
+// as it was when anything fails or the run is stopped. report (when given)
+// receives the details (the line of a damage, the cause of a failure). With ctl, the entries are counted first
 // (ctl->total), ctl->done follows the rows, and ctl->cancel stops the run.
 ConvertResult ConvertToFile(const RunSettings& s, const char* target,
-                            bool overwrite, int32_t* badLine = nullptr,
+                            bool overwrite, RunReport* report = nullptr,
                             RunControl* ctl = nullptr);
 
 // Writes the listing of s.source to a stream that is already open (standard
 // output), and flushes it. The rows before a damage are written then.
 ConvertResult ConvertToStream(const RunSettings& s, FILE* outFile,
-                              int32_t* badLine = nullptr, RunControl* ctl = nullptr);
+                              RunReport* report = nullptr, RunControl* ctl = nullptr);

@@ -10,11 +10,11 @@
 constexpr int MSGSIZE = 500;
 
 // The message about r into text (cap bytes), naming the file it concerns by
-// its file name: the source for CONVERT_NO_SOURCE and
-// CONVERT_SOURCE_DAMAGED (with the line badLine), the target otherwise. A
-// name that does not fit is shortened visibly. Returns the caption; for
-// CONVERT_WRITTEN the text is empty and the caption null. The message of
+// its file name (the source or the target) and, from report, the line of a
+// damage or the cause of a failure. A name that does not fit is shortened
+// visibly. Returns the caption; for CONVERT_WRITTEN and CONVERT_CANCELLED
+// the text is empty and the caption null. The message of
 // CONVERT_TARGET_EXISTS is the overwrite question.
 const char* ResultMessage(ConvertResult r, const char* source,
                           const char* target, char* text, size_t cap,
-                          int32_t badLine = 0);
+                          const RunReport* report = nullptr);

@@ -356,7 +356,7 @@ static bool WriteStore(const std::string& path, const std::vector<RegSection>& s
   TargetFile t;
   if (!OpenTargetFile(&t, path.c_str())) return false;
   // The paths in it are the user's own business.
-  if (isNew) fchmod(fileno(t.file), 0600);
+  if (isNew) fchmod(t.tmpFd, 0600);
   if (std::fwrite(text.data(), 1, text.size(), t.file) != text.size()) return false;
   if (!CommitTargetFile(&t)) return false;
   // Make the rename itself lasting.

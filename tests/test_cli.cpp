@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -109,6 +110,18 @@ TEST_F(CliTest, FailuresAndUsage) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Die Quelldatei nix.m3u wurde nicht gefunden!"), std::string::npos);
   EXPECT_EQ(r.out, "");
+  // A pipe that nobody reads is an error at once, not a wait.
+  WriteFile(dir.File("a.pls"), kPls);
+  ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  r = Run({"a.pls", "pipe"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Die Zieldatei pipe konnte nicht geöffnet werden: die Pipe wird von keinem "
+                       "Programm gelesen."),
+            std::string::npos)
+      << r.err;
+  r = Run({"pipe"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Die Quelldatei pipe ist keine Datei!"), std::string::npos) << r.err;
   struct { std::vector<std::string> args; } usage[] = {
       {{}}, {{"a", "b", "c"}}, {{"--bogus", "a.pls"}}, {{"--width-title"}}, {{"-x", "a"}},
   };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <dirent.h>
 #include <cstring>
@@ -95,28 +96,85 @@ TEST_F(ConvertTest, WhatHappenedIsReturned) {
   symlink(dir.File("a.pls").c_str(), dir.File("link.pls").c_str());
   link(dir.File("a.pls").c_str(), dir.File("hard.pls").c_str());
   WriteFile(dir.File("old.txt"), "old");
-  struct { std::string source, target; bool overwrite; ConvertResult result; } cases[] = {
-      {dir.File("nix.m3u"), dir.File("out.txt"), true, CONVERT_NO_SOURCE},
-      {dir.path, dir.File("out.txt"), true, CONVERT_NO_SOURCE},
-      {dir.File("a.pls"), dir.File("a.pls"), true, CONVERT_SAME_FILE},
-      {dir.File("a.pls"), dir.path + "/./a.pls", true, CONVERT_SAME_FILE},
-      {dir.File("a.pls"), dir.File("link.pls"), true, CONVERT_SAME_FILE},
-      {dir.File("a.pls"), dir.File("hard.pls"), true, CONVERT_SAME_FILE},
-      {dir.File("a.pls"), dir.File("old.txt"), false, CONVERT_TARGET_EXISTS},
-      {dir.File("a.pls"), dir.File("no/such/folder/out.txt"), true, CONVERT_CANNOT_OPEN},
-      {dir.File("a.pls"), dir.path, true, CONVERT_CANNOT_OPEN},
-      {dir.File("a.pls"), dir.File("a.pls") + "/x", true, CONVERT_CANNOT_OPEN},
-      {dir.File("a.pls"), "/dev/full", true, CONVERT_WRITE_FAILED},
+  ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
+  struct { std::string source, target; bool overwrite; ConvertResult result; int error; } cases[] = {
+      {dir.File("nix.m3u"), dir.File("out.txt"), true, CONVERT_NO_SOURCE, 0},
+      {dir.File("a.pls") + "/x", dir.File("out.txt"), true, CONVERT_NO_SOURCE, 0},
+      {dir.path, dir.File("out.txt"), true, CONVERT_SOURCE_NOT_FILE, 0},
+      {dir.File("pipe"), dir.File("out.txt"), true, CONVERT_SOURCE_NOT_FILE, 0},
+      {"/dev/null", dir.File("out.txt"), true, CONVERT_SOURCE_NOT_FILE, 0},
+      {dir.File("a.pls"), dir.File("a.pls"), true, CONVERT_SAME_FILE, 0},
+      {dir.File("a.pls"), dir.path + "/./a.pls", true, CONVERT_SAME_FILE, 0},
+      {dir.File("a.pls"), dir.File("link.pls"), true, CONVERT_SAME_FILE, 0},
+      {dir.File("a.pls"), dir.File("hard.pls"), true, CONVERT_SAME_FILE, 0},
+      {dir.File("a.pls"), dir.File("old.txt"), false, CONVERT_TARGET_EXISTS, 0},
+      {dir.File("a.pls"), dir.File("no/such/folder/out.txt"), true, CONVERT_CANNOT_OPEN, ENOENT},
+      {dir.File("a.pls"), dir.path, true, CONVERT_CANNOT_OPEN, EISDIR},
+      {dir.File("a.pls"), dir.File("a.pls") + "/x", true, CONVERT_CANNOT_OPEN, ENOTDIR},
+      // A pipe that nobody reads: an error at once, not a wait.
+      {dir.File("a.pls"), dir.File("pipe"), true, CONVERT_CANNOT_OPEN, ENXIO},
+      {dir.File("a.pls"), "/dev/full", true, CONVERT_WRITE_FAILED, ENOSPC},
   };
   for (const auto& c : cases) {
     CopyText(g_opnFName, sizeof g_opnFName, c.source.c_str());
-    EXPECT_EQ(Convert(c.target, c.overwrite), c.result) << c.source << " -> " << c.target;
+    RunReport report;
+    EXPECT_EQ(ConvertToFile(TakeRunSettings(), c.target.c_str(), c.overwrite, &report), c.result)
+        << c.source << " -> " << c.target;
+    EXPECT_EQ(report.error, c.error) << c.source << " -> " << c.target;
   }
   // Nothing was written anywhere.
   EXPECT_FALSE(Exists(dir.File("out.txt")));
   EXPECT_EQ(ReadFile(dir.File("a.pls")), kPls);
   EXPECT_EQ(ReadFile(dir.File("old.txt")), "old");
-  EXPECT_EQ(Entries(), 4);
+  EXPECT_EQ(Entries(), 5);
+}
+
+TEST_F(ConvertTest, UnreadableSourceSaysWhy) {
+  if (geteuid() == 0) GTEST_SKIP() << "root is not stopped by file modes";
+  Source("a.pls", kPls);
+  chmod(dir.File("a.pls").c_str(), 0);
+  RunReport report;
+  EXPECT_EQ(Convert(dir.File("out.txt")), CONVERT_SOURCE_UNREADABLE);
+  EXPECT_EQ(ConvertToFile(TakeRunSettings(), dir.File("out.txt").c_str(), true, &report),
+            CONVERT_SOURCE_UNREADABLE);
+  EXPECT_EQ(report.error, EACCES);
+}
+
+// A target with several hard links is written in place, so that every name
+// shows the new listing; the owner of a replaced target stays.
+TEST_F(ConvertTest, HardLinksStayTogetherAndTheOwnerStays) {
+  Source("a.pls", kPls);
+  WriteFile(dir.File("out.txt"), "old");
+  ASSERT_EQ(link(dir.File("out.txt").c_str(), dir.File("other.txt").c_str()), 0);
+  EXPECT_EQ(Convert(dir.File("out.txt"), true), CONVERT_WRITTEN);
+  EXPECT_EQ(ReadFile(dir.File("other.txt")), ReadFile(dir.File("out.txt")));
+  EXPECT_NE(ReadFile(dir.File("out.txt")), "old");
+  struct stat st;
+  stat(dir.File("out.txt").c_str(), &st);
+  EXPECT_EQ(st.st_nlink, 2u);
+  EXPECT_EQ(Entries(), 3);
+  if (geteuid() == 0) {
+    WriteFile(dir.File("theirs.txt"), "old");
+    ASSERT_EQ(chown(dir.File("theirs.txt").c_str(), 4321, 4321), 0);
+    EXPECT_EQ(Convert(dir.File("theirs.txt"), true), CONVERT_WRITTEN);
+    stat(dir.File("theirs.txt").c_str(), &st);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4321u);
+  }
+}
+
+// A folder that takes no new file, with a target that may be written: the
+// target is written in place.
+TEST_F(ConvertTest, ReadOnlyFolderWithAWritableTarget) {
+  if (geteuid() == 0) GTEST_SKIP() << "root is not stopped by file modes";
+  Source("a.pls", kPls);
+  mkdir(dir.File("ro").c_str(), 0700);
+  WriteFile(dir.File("ro/out.txt"), "old");
+  chmod(dir.File("ro").c_str(), 0500);
+  EXPECT_EQ(Convert(dir.File("ro/out.txt"), true), CONVERT_WRITTEN);
+  EXPECT_EQ(ReadFile(dir.File("ro/out.txt")).substr(0, 4), "Band");
+  EXPECT_EQ(Convert(dir.File("ro/new.txt"), true), CONVERT_CANNOT_OPEN);
+  chmod(dir.File("ro").c_str(), 0700);
 }
 
 TEST_F(ConvertTest, OverwriteKeepsTheOldPermissions) {
@@ -167,22 +225,39 @@ TEST_F(ConvertTest, ToAStream) {
   EXPECT_EQ(ConvertToStream(TakeRunSettings(), stdout), CONVERT_NO_SOURCE);
 }
 
-TEST(ResultMessage, NamesTheFileItConcerns) {
-  struct { ConvertResult r; const char* text; const char* caption; } cases[] = {
-      {CONVERT_NO_SOURCE, "Die Quelldatei l.m3u wurde nicht gefunden!", "Quelldatei öffnen"},
-      {CONVERT_SAME_FILE, "Quelldatei und Zieldatei sind dieselbe Datei!", "Zieldatei öffnen"},
-      {CONVERT_TARGET_EXISTS, "Die Zieldatei o.txt existiert bereits! Überschreiben?",
+TEST(ResultMessage, NamesTheFileItConcernsAndTheCause) {
+  struct { ConvertResult r; RunReport report; const char* text; const char* caption; } cases[] = {
+      {CONVERT_NO_SOURCE, {}, "Die Quelldatei l.m3u wurde nicht gefunden!", "Quelldatei öffnen"},
+      {CONVERT_SOURCE_NOT_FILE, {}, "Die Quelldatei l.m3u ist keine Datei!", "Quelldatei öffnen"},
+      {CONVERT_SOURCE_UNREADABLE, {0, EACCES, false},
+       "Die Quelldatei l.m3u konnte nicht gelesen werden: keine Berechtigung.", "Quelldatei öffnen"},
+      {CONVERT_SAME_FILE, {}, "Quelldatei und Zieldatei sind dieselbe Datei!", "Zieldatei öffnen"},
+      {CONVERT_TARGET_EXISTS, {}, "Die Zieldatei o.txt existiert bereits! Überschreiben?",
        "Zieldatei überschreiben"},
-      {CONVERT_CANNOT_OPEN, "Die Zieldatei o.txt konnte nicht geöffnet werden!", "Zieldatei öffnen"},
-      {CONVERT_WRITE_FAILED, "Die Zieldatei o.txt konnte nicht geschrieben werden!",
+      {CONVERT_CANNOT_OPEN, {0, ENXIO, false},
+       "Die Zieldatei o.txt konnte nicht geöffnet werden: die Pipe wird von keinem Programm gelesen.",
+       "Zieldatei öffnen"},
+      {CONVERT_WRITE_FAILED, {0, ENOSPC, false},
+       "Die Zieldatei o.txt konnte nicht geschrieben werden: kein Platz mehr auf dem Datenträger.",
        "Zieldatei schreiben"},
+      {CONVERT_WRITE_FAILED, {0, EROFS, false},
+       "Die Zieldatei o.txt konnte nicht geschrieben werden: das Dateisystem ist schreibgeschützt.",
+       "Zieldatei schreiben"},
+      {CONVERT_WRITE_FAILED, {0, EIO, true},
+       "Die Zieldatei o.txt konnte nicht geschrieben werden: Ein-/Ausgabefehler. "
+       "Ihr alter Inhalt ist verloren.",
+       "Zieldatei schreiben"},
+      {CONVERT_SOURCE_DAMAGED, {12, 0, false}, "Die Quelldatei l.m3u ist beschädigt (Zeile 12).",
+       "Quelldatei lesen"},
   };
   char text[MSGSIZE];
   for (const auto& c : cases) {
-    const char* caption = ResultMessage(c.r, "/m/l.m3u", "/t/o.txt", text, sizeof text);
+    const char* caption = ResultMessage(c.r, "/m/l.m3u", "/t/o.txt", text, sizeof text, &c.report);
     EXPECT_STREQ(text, c.text);
     EXPECT_STREQ(caption, c.caption);
   }
-  EXPECT_EQ(ResultMessage(CONVERT_WRITTEN, "/m/l.m3u", "/t/o.txt", text, sizeof text), nullptr);
-  EXPECT_STREQ(text, "");
+  for (ConvertResult r : {CONVERT_WRITTEN, CONVERT_CANCELLED}) {
+    EXPECT_EQ(ResultMessage(r, "/m/l.m3u", "/t/o.txt", text, sizeof text), nullptr);
+    EXPECT_STREQ(text, "");
+  }
 }

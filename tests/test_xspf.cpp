@@ -33,7 +33,9 @@ struct XmlListTest : ::testing::Test {
     char* buf = nullptr;
     size_t len = 0;
     FILE* out = open_memstream(&buf, &len);
-    result = ConvertToStream(TakeRunSettings(), out, &badLine);
+    RunReport report;
+    result = ConvertToStream(TakeRunSettings(), out, &report);
+    badLine = report.badLine;
     std::fclose(out);
     std::string text(buf, len);
     std::free(buf);
@@ -184,11 +186,12 @@ TEST_F(XmlListTest, DamagedDocuments) {
     WriteFile(source, c.doc);
     WriteFile(target, "before");
     CopyText(g_opnFName, MAXPATH, source.c_str());
-    EXPECT_EQ(ConvertToFile(TakeRunSettings(), target.c_str(), true, &badLine),
+    RunReport report;
+    EXPECT_EQ(ConvertToFile(TakeRunSettings(), target.c_str(), true, &report),
               CONVERT_SOURCE_DAMAGED) << c.doc;
     EXPECT_EQ(ReadFile(target), "before") << c.doc;
     ResultMessage(CONVERT_SOURCE_DAMAGED, source.c_str(), target.c_str(), text, sizeof text,
-                  badLine);
+                  &report);
     EXPECT_EQ(text, "Die Quelldatei " + std::string(c.name) + " ist besch\xC3\xA4" "digt (Zeile " +
                         std::to_string(c.line) + ").") << c.doc;
   }

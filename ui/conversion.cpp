@@ -11,9 +11,9 @@
 
 // Tells the user what went wrong.
 static void Complain(HWND hDlg, ConvertResult r, const char* target,
-                     int32_t badLine) {
+                     const RunReport& report) {
   char msg[MSGSIZE];
-  const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg, badLine);
+  const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg, &report);
   if (caption) MessageBoxA(hDlg, msg, caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -28,20 +28,20 @@ int CreateTargetFile(HWND hDlg) {
   const RunSettings s = TakeRunSettings();
   char target[MAXPATH];
   CopyText(target, sizeof target, g_savFName);
-  int32_t badLine = 0;
+  RunReport report;
   // The checks and the question come first, on this thread; the run itself
   // goes on while the dialogs repaint.
-  ConvertResult r = CheckConversion(s, target, false);
+  ConvertResult r = CheckConversion(s, target, false, &report);
   bool overwrite = false;
   if (r == CONVERT_TARGET_EXISTS) {
     if (!AskOverwrite(hDlg, target)) return 0;
     overwrite = true;
-    r = CheckConversion(s, target, true);
+    r = CheckConversion(s, target, true, &report);
   }
   SetMouseBusy(1);
   if (r == CONVERT_WRITTEN) {
     r = RunWithProgress(hDlg, [&](RunControl* ctl) {
-      return ConvertToFile(s, target, overwrite, &badLine, ctl);
+      return ConvertToFile(s, target, overwrite, &report, ctl);
     });
   }
   if (r == CONVERT_CANCELLED) {  // the user stopped it: nothing to say
@@ -58,7 +58,7 @@ int CreateTargetFile(HWND hDlg) {
   }
   SetMouseBusy(0);
   if (r != CONVERT_WRITTEN) {
-    Complain(hDlg, r, g_savFName, badLine);
+    Complain(hDlg, r, g_savFName, report);
     return 0;
   }
   return 1;

@@ -57,11 +57,12 @@ TEST_F(ConversionTest, EveryFailureIsToldOnce) {
       {dir.File("nix.m3u"), dir.File("out.txt"), "Die Quelldatei nix.m3u wurde nicht gefunden!",
        "Quelldatei öffnen"},
       {dir.path, dir.File("out.txt"),
-       "Die Quelldatei " + dir.path.substr(dir.path.rfind('/') + 1) + " wurde nicht gefunden!",
+       "Die Quelldatei " + dir.path.substr(dir.path.rfind('/') + 1) + " ist keine Datei!",
        "Quelldatei öffnen"},
       {dir.File("a.pls"), dir.File("a.pls"), "Quelldatei und Zieldatei sind dieselbe Datei!",
        "Zieldatei öffnen"},
-      {dir.File("a.pls"), dir.File("no/out.txt"), "Die Zieldatei out.txt konnte nicht geöffnet werden!",
+      {dir.File("a.pls"), dir.File("no/out.txt"),
+       "Die Zieldatei out.txt konnte nicht geöffnet werden: der Ordner oder die Datei existiert nicht.",
        "Zieldatei öffnen"},
   };
   for (const auto& c : cases) {
@@ -106,7 +107,8 @@ TEST_F(ConversionTest, WriteErrorIsToldAfterTheQuestion) {
   Target("/dev/full");
   EXPECT_EQ(CreateTargetFile(nullptr), 0);
   ASSERT_EQ(log.entries.size(), 2u);  // the overwrite question, then the error
-  EXPECT_EQ(log.entries[1].text, "Die Zieldatei full konnte nicht geschrieben werden!");
+  EXPECT_EQ(log.entries[1].text,
+            "Die Zieldatei full konnte nicht geschrieben werden: kein Platz mehr auf dem Datenträger.");
   EXPECT_EQ(log.entries[1].caption, "Zieldatei schreiben");
   EXPECT_STREQ(g_sInitDir, "");
   EXPECT_EQ(log.busy, 0);

@@ -1,0 +1,29 @@
+#include "platform/errors.h"
+
+#include <cerrno>
+
+const char* ErrorText(int err) {
+  switch (err) {
+    case kNotRegularFile: return "es ist keine Datei";
+    case ENOENT: return "der Ordner oder die Datei existiert nicht";
+    case EACCES:
+    case EPERM: return "keine Berechtigung";
+    case EROFS: return "das Dateisystem ist schreibgeschützt";
+    case ENOSPC: return "kein Platz mehr auf dem Datenträger";
+    case EDQUOT: return "das Speicherkontingent ist erschöpft";
+    case EFBIG: return "die Datei würde zu groß";
+    case EIO: return "Ein-/Ausgabefehler";
+    case ENXIO: return "die Pipe wird von keinem Programm gelesen";
+    case EPIPE: return "die Pipe wurde geschlossen";
+    case EISDIR: return "es ist ein Ordner";
+    case ENOTDIR: return "ein Teil des Pfades ist kein Ordner";
+    case ENAMETOOLONG: return "der Name ist zu lang";
+    case ELOOP: return "zu viele symbolische Verknüpfungen";
+    case EMFILE:
+    case ENFILE: return "zu viele offene Dateien";
+    case ENOMEM: return "zu wenig Speicher";
+    case EBUSY:
+    case ETXTBSY: return "die Datei ist in Benutzung";
+    default: return "unbekannter Fehler";
+  }
+}
