@@ -12,11 +12,13 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/handles.h"
 #include "base/path.h"
 #include "base/text.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 
 namespace {
@@ -25,11 +27,28 @@ struct RegValue {
   std::string name;
   DWORD type;
   std::string data;  // the value's bytes, exactly as set
+  bool replaced;     // set again later: the later one stands
 };
+
+// Names compare without regard to the case of ASCII letters.
+std::string Folded(const std::string& name) {
+  std::string f = name;
+  for (char& c : f)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return f;
+}
 
 struct RegSection {
   std::string key;  // full key name, "HKEY_CURRENT_USER\..."
-  std::vector<RegValue> values;
+  std::vector<RegValue> values;  // in the order they were set
+  std::unordered_map<std::string, size_t> byName;  // folded name -> values
+};
+
+// The whole store, with its keys found by name in one step: a hand-made or
+// hostile file of many keys or values costs no more than its size.
+struct RegData {
+  std::vector<RegSection> sections;
+  std::unordered_map<std::string, size_t> byKey;  // folded key -> sections
 };
 
 }  // namespace
@@ -38,7 +57,7 @@ struct RegSection {
 // whether anything must be written back when it is closed.
 struct RegKey {
   std::string path;
-  std::vector<RegSection> sections;
+  RegData data;
   size_t section = 0;
   bool writable = false;
   bool dirty = false;
@@ -177,11 +196,22 @@ static bool ParseData(const std::string& s, size_t i, DWORD* type,
   return ParseHexBytes(s, i, data);
 }
 
-static RegSection* FindSection(std::vector<RegSection>* sections,
-                               const std::string& key) {
-  for (RegSection& sec : *sections)
-    if (EqualsNoCase(sec.key.c_str(), key.c_str())) return &sec;
-  return nullptr;
+// The index of the section named key, made when missing.
+static size_t SectionIndex(RegData* d, const std::string& key, bool* made = nullptr) {
+  auto found = d->byKey.emplace(Folded(key), d->sections.size());
+  if (made) *made = found.second;
+  if (found.second) d->sections.push_back(RegSection{key, {}, {}});
+  return found.first->second;
+}
+
+static const RegSection* FindSection(const RegData& d, const std::string& key) {
+  auto found = d.byKey.find(Folded(key));
+  return found == d.byKey.end() ? nullptr : &d.sections[found->second];
+}
+
+static const RegValue* FindValue(const RegSection& sec, const std::string& name) {
+  auto found = sec.byName.find(Folded(name));
+  return found == sec.byName.end() ? nullptr : &sec.values[found->second];
 }
 
 // Sets a value; a value set again moves to the end of its key, so the file
@@ -189,13 +219,12 @@ static RegSection* FindSection(std::vector<RegSection>* sections,
 // hand-edited file had.
 static void PutValue(RegSection* sec, const std::string& name, DWORD type,
                      const std::string& data) {
-  std::vector<RegValue>& values = sec->values;
-  for (size_t k = 0; k < values.size(); ++k)
-    if (EqualsNoCase(values[k].name.c_str(), name.c_str())) {
-      values.erase(values.begin() + static_cast<std::ptrdiff_t>(k));
-      break;
-    }
-  values.push_back(RegValue{name, type, data});
+  auto found = sec->byName.emplace(Folded(name), sec->values.size());
+  if (!found.second) {
+    sec->values[found.first->second].replaced = true;
+    found.first->second = sec->values.size();
+  }
+  sec->values.push_back(RegValue{name, type, data, false});
 }
 
 static void SplitLines(const std::string& text, std::vector<std::string>* lines) {
@@ -212,10 +241,11 @@ static void SplitLines(const std::string& text, std::vector<std::string>* lines)
 
 // Parses the store's text. Lines that do not parse are skipped, so a damaged
 // file still gives every key and value that can be read.
-static void ParseStore(const std::string& text, std::vector<RegSection>* sections) {
+static void ParseStore(const std::string& text, RegData* data) {
   std::vector<std::string> lines;
   SplitLines(text, &lines);
-  RegSection* current = nullptr;
+  const size_t kNone = static_cast<size_t>(-1);
+  size_t current = kNone;
   for (size_t n = 0; n < lines.size(); ++n) {
     std::string line = lines[n];
     size_t i = 0;
@@ -223,17 +253,12 @@ static void ParseStore(const std::string& text, std::vector<RegSection>* section
     if (i == line.size()) continue;
     if (line[i] == '[') {
       size_t close = line.rfind(']');
-      current = nullptr;
+      current = kNone;
       // "[-key]" deletes a key on import; there is nothing here to delete.
       if (close == std::string::npos || close <= i + 1 || line[i + 1] == '-' ||
           !OnlyBlanksFrom(line, close + 1))
         continue;
-      std::string key = line.substr(i + 1, close - i - 1);
-      current = FindSection(sections, key);
-      if (!current) {
-        sections->push_back(RegSection{key, {}});
-        current = &sections->back();
-      }
+      current = SectionIndex(data, line.substr(i + 1, close - i - 1));
       continue;
     }
     if (line[i] != '"' && line[i] != '@') continue;  // header, comment, junk
@@ -260,30 +285,32 @@ static void ParseStore(const std::string& text, std::vector<RegSection>* section
       }
     }
     DWORD type;
-    std::string data;
-    if (current && ParseData(line, i, &type, &data))
-      PutValue(current, name, type, data);
+    std::string bytes;
+    if (current != kNone && ParseData(line, i, &type, &bytes))
+      PutValue(&data->sections[current], name, type, bytes);
   }
 }
 
 // Reads what can be read of the store; a missing or unreadable file gives
 // no sections. Returns false when there is no file at all.
-static bool LoadStore(const std::string& path, std::vector<RegSection>* sections) {
-  FilePtr f(std::fopen(path.c_str(), "rb"));
-  if (!f) return errno != ENOENT;
+// Only a regular file is read, and the open waits for nothing: a pipe or a
+// device in its place gives the start values, never a hang.
+static bool LoadStore(const std::string& path, RegData* data) {
+  int64_t size;
+  UniqueFd f(OpenRegularFile(path.c_str(), &size));
+  if (f.fd < 0) return errno != ENOENT;
   std::string text;
   char buf[8192];
-  size_t got;
-  while (text.size() < kMaxStoreBytes &&
-         (got = std::fread(buf, 1, sizeof buf, f.get())) > 0)
-    text.append(buf, got);
+  ssize_t got;
+  while (text.size() < kMaxStoreBytes && (got = read(f.fd, buf, sizeof buf)) > 0)
+    text.append(buf, static_cast<size_t>(got));
   if (text.size() > kMaxStoreBytes) {
     // Drop the line that the limit cut, so that it cannot give a wrong value.
     text.resize(kMaxStoreBytes);
     size_t nl = text.rfind('\n');
     text.resize(nl == std::string::npos ? 0 : nl + 1);
   }
-  ParseStore(text, sections);
+  ParseStore(text, data);
   return true;
 }
 
@@ -337,28 +364,47 @@ static void AppendValue(std::string* out, const RegValue& v) {
   out->push_back('\n');
 }
 
-static void FormatStore(const std::vector<RegSection>& sections, std::string* out) {
+static void FormatStore(const RegData& data, std::string* out) {
   out->append("REGEDIT4\n");
-  for (const RegSection& sec : sections) {
+  for (const RegSection& sec : data.sections) {
     out->append("\n[");
     out->append(sec.key);
     out->append("]\n");
-    for (const RegValue& v : sec.values) AppendValue(out, v);
+    for (const RegValue& v : sec.values)
+      if (!v.replaced) AppendValue(out, v);
   }
 }
 
+// Why the last store failed (errno, or kNotRegularFile).
+static thread_local int g_storeError;
+
+int RegStoreError() { return g_storeError; }
+
 // Replaces the store file in one step: written to a temporary file beside
 // it, synced, renamed over it. A failure at any point leaves the old file.
-static bool WriteStore(const std::string& path, const std::vector<RegSection>& sections) {
+// Only a regular file is a store: a folder, a device or a pipe in its place
+// (also behind a link) is left alone and the store fails.
+static bool WriteStore(const std::string& path, const RegData& data) {
   std::string text;
-  FormatStore(sections, &text);
-  bool isNew = !PathExists(path.c_str());
+  FormatStore(data, &text);
+  struct stat st;
+  bool isNew = stat(path.c_str(), &st) != 0;
+  if (!isNew && !S_ISREG(st.st_mode)) {
+    g_storeError = S_ISDIR(st.st_mode) ? EISDIR : kNotRegularFile;
+    return false;
+  }
   TargetFile t;
-  if (!OpenTargetFile(&t, path.c_str())) return false;
+  if (!OpenTargetFile(&t, path.c_str())) {
+    g_storeError = t.error;
+    return false;
+  }
   // The paths in it are the user's own business.
   if (isNew) fchmod(t.tmpFd, 0600);
-  if (std::fwrite(text.data(), 1, text.size(), t.file) != text.size()) return false;
-  if (!CommitTargetFile(&t)) return false;
+  std::fwrite(text.data(), 1, text.size(), t.file);
+  if (!CommitTargetFile(&t)) {
+    g_storeError = t.error;
+    return false;
+  }
   // Make the rename itself lasting.
   int dir = open(path.substr(0, PathFolderLen(path.c_str())).c_str(),
                  O_RDONLY | O_DIRECTORY);
@@ -378,25 +424,27 @@ static LONG OpenKey(HKEY root, const char* subKey, DWORD access, bool create,
   if (root != HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
   if (!subKey || !subKey[0]) return ERROR_INVALID_PARAMETER;
   const char* path = RegStorePath();
-  if (!path[0]) return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
-  if (create && !MakeParentFolders(path)) return ERROR_ACCESS_DENIED;
+  if (!path[0]) {
+    g_storeError = ENOENT;
+    return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
+  }
+  if (create && !MakeParentFolders(path)) {
+    g_storeError = errno;
+    return ERROR_ACCESS_DENIED;
+  }
 
   std::unique_ptr<RegKey> key(new (std::nothrow) RegKey);
   if (!key) return ERROR_ACCESS_DENIED;
   key->path = path;
   key->writable = (access & KEY_SET_VALUE) != 0;
-  if (!LoadStore(key->path, &key->sections) && !create) return ERROR_FILE_NOT_FOUND;
+  if (!LoadStore(key->path, &key->data) && !create) return ERROR_FILE_NOT_FOUND;
 
   std::string name = std::string(kRootName) + "\\" + subKey;
-  RegSection* sec = FindSection(&key->sections, name);
-  if (disposition) *disposition = sec ? 2 : 1;
-  if (!sec) {
-    if (!create) return ERROR_FILE_NOT_FOUND;
-    key->sections.push_back(RegSection{name, {}});
-    sec = &key->sections.back();
-    key->dirty = true;  // a new key is kept even when no value is set
-  }
-  key->section = static_cast<size_t>(sec - key->sections.data());
+  bool exists = FindSection(key->data, name) != nullptr;
+  if (disposition) *disposition = exists ? 2 : 1;
+  if (!exists && !create) return ERROR_FILE_NOT_FOUND;
+  key->section = SectionIndex(&key->data, name);
+  if (!exists) key->dirty = true;  // a new key is kept even when no value is set
   *result = key.release();
   return ERROR_SUCCESS;
 }
@@ -417,7 +465,7 @@ LONG RegSetValueExA(HKEY key, const char* name, DWORD, DWORD type,
   if (!key->writable) return ERROR_ACCESS_DENIED;
   if (!data && size) return ERROR_INVALID_PARAMETER;
   std::string bytes(reinterpret_cast<const char*>(data), data ? size : 0);
-  PutValue(&key->sections[key->section], name ? name : "", type, bytes);
+  PutValue(&key->data.sections[key->section], name ? name : "", type, bytes);
   key->dirty = true;
   return ERROR_SUCCESS;
 }
@@ -426,9 +474,7 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD*, DWORD* type,
                       BYTE* data, DWORD* size) {
   if (!key || key == HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
   if (data && !size) return ERROR_INVALID_PARAMETER;
-  const RegValue* found = nullptr;
-  for (const RegValue& v : key->sections[key->section].values)
-    if (EqualsNoCase(v.name.c_str(), name ? name : "")) found = &v;
+  const RegValue* found = FindValue(key->data.sections[key->section], name ? name : "");
   if (!found) return ERROR_FILE_NOT_FOUND;
   if (type) *type = found->type;
   if (!size) return ERROR_SUCCESS;
@@ -445,7 +491,7 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD*, DWORD* type,
 LONG RegCloseKey(HKEY key) {
   if (!key || key == HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
   std::unique_ptr<RegKey> owned(key);
-  if (owned->dirty && !WriteStore(owned->path, owned->sections))
+  if (owned->dirty && !WriteStore(owned->path, owned->data))
     return ERROR_ACCESS_DENIED;
   return ERROR_SUCCESS;
 }

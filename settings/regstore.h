@@ -9,7 +9,8 @@
 //
 //  - Opening or creating a key reads the whole file. A file that is missing,
 //    unreadable or damaged never makes these calls fail by itself: whatever
-//    parses is kept, the rest is dropped.
+//    parses is kept, the rest is dropped. Only a regular file is read; a
+//    pipe or a device in its place is never waited on, and never written.
 //  - Values set through a handle are written when the handle is closed: the
 //    whole file is written to a temporary file in the same folder, synced and
 //    renamed over the old one, keeping every other key and value it held.
@@ -71,3 +72,8 @@ LONG RegCloseKey(HKEY key);
 // Full path of the store file, or "" when no home folder is known. For
 // tests and diagnostics.
 const char* RegStorePath();
+
+// Why the last failed create or close of this thread failed: an errno
+// value, or kNotRegularFile (platform/errors.h) when a folder, a device or a
+// pipe stands where the store file should be.
+int RegStoreError();

@@ -80,7 +80,7 @@ static void QueryText(HKEY key, const char* name, char* field) {
     CopyTextN(field, MAXPATH, data, size);
 }
 
-int32_t SaveRecentData() {
+int32_t SaveRecentData(int* error) {
   uint32_t word = 0;
   for (const FlagBit& f : kFlagBits)
     if (*f.flag) word |= f.bit;
@@ -88,13 +88,18 @@ int32_t SaveRecentData() {
   HKEY key;
   DWORD disposition;
   if (RegCreateKeyExA(HKEY_CURRENT_USER, REG_SUBKEY, 0, nullptr, 0, KEY_WRITE,
-                      nullptr, &key, &disposition) != ERROR_SUCCESS)
-    return 1;
+                      nullptr, &key, &disposition) != ERROR_SUCCESS) {
+    if (error) *error = RegStoreError();
+    return 0;
+  }
   SetNumber(key, "Flags", word);
   SetNumber(key, "ColumnWidthArtist", static_cast<uint32_t>(g_ColWArt));
   SetNumber(key, "ColumnWidthTitle", static_cast<uint32_t>(g_ColWTit));
   for (const TextValue& t : kTextValues) SetText(key, t.name, t.field);
-  RegCloseKey(key);
+  if (RegCloseKey(key) != ERROR_SUCCESS) {
+    if (error) *error = RegStoreError();
+    return 0;
+  }
   return 1;
 }
 

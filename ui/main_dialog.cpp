@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "base/text.h"
+#include "engine/messages.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "settings/settings.h"
 #include "settings/store.h"
@@ -14,6 +17,7 @@
 #include "ui/preview.h"
 #include "ui/resources/resource.h"
 #include "ui/target_name.h"
+#include "ui/ui_hooks.h"
 
 // "Vorschau" needs a source, "Umwandeln" a source and a target. A field of
 // blanks counts as filled.
@@ -64,7 +68,15 @@ static void DeletePreviewFile() { std::remove(g_PrevFile); }
 
 // "Beenden", Escape, and Return outside a focused push button.
 static void StopSequence(HWND hDlg) {
-  SaveRecentData();
+  int error = 0;
+  if (!SaveRecentData(&error)) {
+    // The program ends anyway; the user should know that the settings are
+    // not kept.
+    char msg[MSGSIZE];
+    FormatText(msg, sizeof msg, "Die Einstellungen konnten nicht gespeichert werden: %s.",
+               ErrorText(error));
+    MessageBoxA(hDlg, msg, "Einstellungen speichern", MB_OK | MB_ICONEXCLAMATION);
+  }
   DeletePreviewFile();
   EndDialog(hDlg, 0);
 }
