@@ -14,6 +14,7 @@
 namespace {
 int g_delay = 500;
 QPointer<QProgressDialog> g_dialog;
+std::atomic<RunControl*> g_current{nullptr};  // the run going on
 
 QString EntryText(int64_t done, int64_t total) {
   QLocale german(QLocale::German, QLocale::Germany);
@@ -57,8 +58,14 @@ int SetProgressDelay(int ms) {
 
 HWND ProgressDialog() { return g_dialog.data(); }
 
+void StopCurrentRun() {
+  RunControl* ctl = g_current.load();
+  if (ctl) ctl->cancel.store(true);
+}
+
 ConvertResult RunWithProgress(HWND owner, const std::function<ConvertResult(RunControl*)>& work) {
   RunControl ctl;
+  g_current.store(&ctl);
   std::atomic<bool> finished{false};
   ConvertResult result = CONVERT_CANCELLED;
   QEventLoop loop;
@@ -93,5 +100,6 @@ ConvertResult RunWithProgress(HWND owner, const std::function<ConvertResult(RunC
     delete dlg;
   }
   worker.join();
+  g_current.store(nullptr);
   return result;
 }

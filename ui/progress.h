@@ -20,3 +20,7 @@ int SetProgressDelay(int ms);
 
 // The progress dialog while it shows, else null.
 HWND ProgressDialog();
+
+// Stops the run going on, if any, as "Abbrechen" does. Safe to call from a
+// signal handler.
+void StopCurrentRun();

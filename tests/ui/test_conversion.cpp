@@ -163,6 +163,29 @@ TEST_F(ConversionTest, AbbrechenStopsTheRunAndKeepsTheTarget) {
     EXPECT_NE(e.path().filename().string().rfind(".out.txt.", 0), 0u);
 }
 
+// A signal stops the run going on as Abbrechen does.
+TEST_F(ConversionTest, StopCurrentRunKeepsTheTarget) {
+  std::string list;
+  for (int k = 0; k < 200000; ++k) list += "/nonexistent/" + std::to_string(k) + ".mp3\n";
+  Source("big.m3u", list);
+  Target(dir.File("out.txt"));
+  WriteFile(dir.File("out.txt"), "old");
+  int before = SetProgressDelay(0);
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dlg = static_cast<QProgressDialog*>(ProgressDialog());
+    if (!dlg || dlg->labelText().indexOf(QStringLiteral(" von ")) < 0) return;
+    poll.stop();
+    StopCurrentRun();
+  });
+  poll.start(5);
+  EXPECT_EQ(CreateTargetFile(nullptr), 0);
+  SetProgressDelay(before);
+  EXPECT_EQ(ReadFile(dir.File("out.txt")), "old");
+  EXPECT_EQ(log.entries.size(), 1u);  // the question only
+  StopCurrentRun();  // with no run going on: nothing happens
+}
+
 // A short run ends before the dialog would show.
 TEST_F(ConversionTest, ShortRunsShowNoProgress) {
   Source("a.pls", kPls);

@@ -2,6 +2,10 @@
 // switches with the target's extension, conversion, the ways to end, help.
 #include <QWidget>
 
+#include <unistd.h>
+
+#include <cstdlib>
+
 #include "base/text.h"
 #include "ui/app_state.h"
 #include "settings/store.h"
@@ -262,4 +266,21 @@ TEST_F(MainDialog, CloseEndsANestedDialogFirst) {
   EXPECT_FALSE(Exists(SettingsFile()));
 }
 
+}  // namespace
+
+namespace {
+// "Beenden" with a folder where the settings file should be: the program
+// says so, and ends anyway.
+TEST_F(MainDialog, BeendenSaysWhenTheSettingsCannotBeStored) {
+  std::string file = SettingsFile();
+  std::string cmd = "mkdir -p '" + file + "'";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  INT_PTR result = RunMainDialog([](HWND dlg) { Click(dlg, IDCANCEL); });
+  EXPECT_EQ(result, 0);
+  ASSERT_EQ(log.entries.size(), 1u);
+  EXPECT_EQ(log.entries[0].text,
+            "Die Einstellungen konnten nicht gespeichert werden: es ist ein Ordner.");
+  EXPECT_EQ(log.entries[0].caption, "Einstellungen speichern");
+  rmdir(file.c_str());
+}
 }  // namespace
