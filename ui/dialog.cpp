@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QScreen>
 
+#include <algorithm>
 #include <vector>
 
 #include "base/text.h"
@@ -53,9 +54,11 @@ struct BaseUnits {
   int x, y;
 };
 
+double g_pointSize = 8;
+
 QFont DialogFont() {
   QFont font = QApplication::font();
-  font.setPointSize(8);
+  font.setPointSizeF(g_pointSize);
   return font;
 }
 
@@ -95,9 +98,9 @@ class DialogWindow : public QDialog {
         if (previousStop) setTabOrder(previousStop, w);
         previousStop = w;
       }
-      if (auto* label = qobject_cast<QLabel*>(w)) FitLabel(label);
       controls_.push_back({c.id, w, group});
     }
+    FitControls(base);
   }
 
   INT_PTR Deliver(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -211,16 +214,63 @@ class DialogWindow : public QDialog {
     return label;
   }
 
-  // The templates were laid out for a narrower font than most desktops
-  // use. A one-line label is widened to its text rather than clipped; the
-  // templates leave a few units of room behind each label for that.
-  static void FitLabel(QLabel* label) {
-    QFontMetrics fm(label->font());
-    if (label->alignment() & Qt::AlignHCenter || label->height() >= 2 * fm.height())
-      return;
-    label->setWordWrap(false);
-    int need = fm.horizontalAdvance(label->text());
-    if (need > label->width()) label->resize(need, label->height());
+  // The width a control needs to show its text whole, or 0 when it may keep
+  // its template's width (wrapping and centred texts, fields).
+  static int NeededWidth(QWidget* w) {
+    if (auto* label = qobject_cast<QLabel*>(w)) {
+      QFontMetrics fm(label->font());
+      if (label->alignment() & Qt::AlignHCenter || label->height() >= 2 * fm.height())
+        return 0;
+      label->setWordWrap(false);
+      return fm.horizontalAdvance(label->text());
+    }
+    if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w))
+      return w->sizeHint().width();
+    if (auto* button = qobject_cast<QPushButton*>(w))
+      return QFontMetrics(button->font()).horizontalAdvance(button->text()) + 12;
+    return 0;
+  }
+
+  // The templates were laid out for a narrower font than most desktops use
+  // (Noto Sans, DejaVu Sans, or any font at 120 dpi). Every label, check
+  // box, radio button and push button is widened to its text rather than
+  // clipped; a control that it then runs into moves right, row by row, and a
+  // group box and the dialog grow to hold what moved. With a font that fits
+  // the template nothing moves.
+  void FitControls(BaseUnits base) {
+    const int gap = ToPixels(2, base.x, 4);
+    std::vector<QRect> original;
+    for (const Entry& e : controls_) original.push_back(e.widget->geometry());
+    for (const Entry& e : controls_) {
+      int need = NeededWidth(e.widget);
+      if (need > e.widget->width()) e.widget->resize(need, e.widget->height());
+    }
+    auto isBox = [](QWidget* w) { return qobject_cast<QGroupBox*>(w) != nullptr; };
+    for (bool moved = true; moved;) {
+      moved = false;
+      for (const Entry& a : controls_) {
+        if (isBox(a.widget)) continue;
+        for (const Entry& b : controls_) {
+          if (&a == &b || isBox(b.widget) || b.widget->x() < a.widget->x()) continue;
+          if (b.widget->x() == a.widget->x() && &b < &a) continue;
+          if (!a.widget->geometry().intersects(b.widget->geometry())) continue;
+          b.widget->move(a.widget->geometry().right() + 1 + gap, b.widget->y());
+          moved = true;
+        }
+      }
+    }
+    int right = width() - gap;
+    for (size_t g = 0; g < controls_.size(); ++g) {
+      QWidget* box = controls_[g].widget;
+      if (!isBox(box)) continue;
+      for (size_t k = 0; k < controls_.size(); ++k) {
+        if (k == g || !original[g].contains(original[k].topLeft())) continue;
+        int need = controls_[k].widget->geometry().right() + 1 + gap - box->x();
+        if (need > box->width()) box->resize(need, box->height());
+      }
+    }
+    for (const Entry& e : controls_) right = std::max(right, e.widget->geometry().right() + 1);
+    if (right + gap > width()) setFixedSize(right + gap, height());
   }
 
   void ClearGroupRadios(int group, QWidget* except) {
@@ -299,6 +349,8 @@ void SetControlText(QWidget* w, const QString& text) {
 }
 
 }  // namespace
+
+void SetDialogPointSize(double points) { g_pointSize = points; }
 
 INT_PTR DialogBoxParamA(HINSTANCE hinst, int templateId, HWND owner,
                         DLGPROC proc, LPARAM lParam) {

@@ -52,6 +52,10 @@ struct RECT {
   int left, top, right, bottom;
 };
 
+// The size of the dialog font, 8 points; tests set 10 to see the dialogs as
+// a screen of 120 dpi shows them.
+void SetDialogPointSize(double points);
+
 // Builds dialog templateId, delivers WM_INITDIALOG (lParam passed on), runs
 // it modally over owner (null: no owner) and returns the value given to
 // EndDialog; -1 when there is no such template.

@@ -41,7 +41,7 @@ TEST_F(Info, ShowsCaptionTextsAndFocusOnOk) {
       EXPECT_EQ(w->windowTitle().toStdString(), "Über Mirtun 1.23");
       EXPECT_EQ(Text(dlg, INFO_TEXT),
                 "Mirtun wandelt Wiedergabelisten (Playlists) von Audio- bzw. "
-                "Mediaplayer-Andwendungen  um in HTML- oder Textdateien (für den "
+                "Mediaplayer-Anwendungen um in HTML- oder Textdateien (für den "
                 "Import in Tabellenkalkulationen).");
       std::string notice = Text(dlg, INFO_NOTICE);
       EXPECT_NE(notice.find("Freeware"), std::string::npos);

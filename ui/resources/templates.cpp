@@ -26,13 +26,11 @@ static const ControlTemplate kMainControls[] = {
     {TFMT, ControlKind::RadioButton, "Text, formatiert", 0, 6, 82, 79, 10},
 };
 
-// Info dialog: what the program does, the freeware notice and "OK". The
-// description keeps its two blanks before "um" as the program has always
-// shown it.
+// Info dialog: what the program does, the freeware notice and "OK".
 static const ControlTemplate kInfoControls[] = {
     {INFO_TEXT, ControlKind::Label,
      "Mirtun wandelt Wiedergabelisten (Playlists) von Audio- bzw. "
-     "Mediaplayer-Andwendungen  um in HTML- oder Textdateien (für den Import "
+     "Mediaplayer-Anwendungen um in HTML- oder Textdateien (für den Import "
      "in Tabellenkalkulationen).",
      CENTER | GROUP, 6, 6, 172, 36},
     {INFO_NOTICE, ControlKind::Label,
