@@ -45,6 +45,15 @@ static bool Load(FfmpegLib* f) {
       reinterpret_cast<decltype(&::av_log_set_level)>(dlsym(util, "av_log_set_level"));
   if (!setLevel) return false;
   setLevel(AV_LOG_QUIET);  // broken files are normal here, not news
+
+  // A damaged header can state any size, and some demuxers allocate what
+  // it says before reading: a 135-byte WavPack file asks for 1.8 GB. No
+  // header, index or cover picture that playing time and names need comes
+  // near this bound, so such a file just gets no time.
+  decltype(&::av_max_alloc) maxAlloc =
+      reinterpret_cast<decltype(&::av_max_alloc)>(dlsym(util, "av_max_alloc"));
+  if (!maxAlloc) return false;
+  maxAlloc(kMaxFfmpegBlock);
   return true;
 }
 

@@ -10,7 +10,13 @@ extern "C" {
 #include <libavutil/dict.h>
 #include <libavutil/log.h>
 #include <libavutil/mathematics.h>
+#include <libavutil/mem.h>
 }
+
+#include <cstddef>
+
+// The largest block FFmpeg may allocate at once (av_max_alloc).
+constexpr size_t kMaxFfmpegBlock = 64u << 20;
 
 struct FfmpegLib {
   decltype(&::av_dict_get) av_dict_get;

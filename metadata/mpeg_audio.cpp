@@ -84,7 +84,9 @@ bool Decode(uint32_t h, Header* out) {
 // demuxer's rescaling does (a, b > 0).
 int64_t RoundDiv(int64_t a, int64_t b) { return (a + b / 2) / b; }
 
-int64_t TicksToMicros(int64_t ticks) { return RoundDiv(ticks * 1000000 / 1000, kTicks / 1000); }
+// A Xing header may claim 2^32 - 1 frames: at most ~8.7e15 ticks, whose
+// thousandfold still fits 63 bits.
+int64_t TicksToMicros(int64_t ticks) { return RoundDiv(ticks * 1000, kTicks / 1000); }
 
 // The file as read through one buffer: positioned reads of a few bytes.
 struct Reader {
