@@ -1,32 +1,7 @@
-// The plain-list reader on arbitrary list contents, in every output style.
-#include <cstdint>
-#include <cstdio>
-
-#include "base/text.h"
-#include "engine/readers.h"
-#include "settings/run_settings.h"
-#include "settings/settings.h"
+// The plain-list reader (M3U with #EXTINF, OFL, path lists) on arbitrary
+// list contents, in every output style, in a folder with real media files.
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static FILE* out = std::fopen("/dev/null", "w");
-  if (size < 2 || !out) return 0;
-  ResetSettings();
-  BuildExtensionTable();
-  // The first byte picks the style and the column order.
-  g_htmlFlag = data[0] & 1;
-  g_tfmtFlag = data[0] & 2;
-  g_artfFlag = data[0] & 4;
-  g_formlFlag = data[0] & 8;
-  g_kommaFlag = data[0] & 16;
-  CopyText(g_opnFName, MAXPATH, "/tmp/fuzz/list.m3u");
-  const RunSettings s = TakeRunSettings();
-  FILE* in = fmemopen(const_cast<uint8_t*>(data + 1), size - 1, "rb");
-  if (!in) return 0;
-  TextStream ts;
-  TsInit(&ts, in, 4096);
-  RowSink sink;
-  SinkInit(&sink, out, &s);
-  OutputLine(&ts, &sink);
-  std::fclose(in);
-  return 0;
+  return fuzz::RunReaderOn(OutputLine, "list.m3u", data, size);
 }

@@ -1,0 +1,151 @@
+// What the fuzz targets share: a folder of real media files, so that the
+// readers' branches for entries that exist run too (tags, playing time,
+// names from the file name), a sandbox folder, and a reader run on a buffer
+// whose output is checked.
+//
+// MIRTUN_SOURCE_DIR names the source tree; the media come from tests/data.
+#pragma once
+
+#include <ftw.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "base/text.h"
+#include "engine/readers.h"
+#include "settings/run_settings.h"
+#include "settings/settings.h"
+
+namespace fuzz {
+
+inline std::string Slurp(const std::string& path) {
+  std::string bytes;
+  if (FILE* f = std::fopen(path.c_str(), "rb")) {
+    char buf[65536];
+    for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+inline void Put(const std::string& path, const std::string& bytes) {
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+}
+
+inline int RemoveOne(const char* path, const struct stat*, int, struct FTW*) {
+  return std::remove(path);
+}
+
+inline void RemoveTree(const std::string& path) {
+  nftw(path.c_str(), RemoveOne, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+// A new folder below /dev/shm (a store that syncs costs nothing there) or
+// /tmp, removed when the process ends normally.
+inline std::string Sandbox(const char* name) {
+  static std::string* folders = new std::string[8];
+  static int count = 0;
+  std::string tmpl = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm/" : "/tmp/") +
+                     "mirtun-" + name + "-XXXXXX";
+  if (!mkdtemp(&tmpl[0]) || count == 8) std::abort();
+  folders[count++] = tmpl;
+  if (count == 1) {
+    std::atexit([] {
+      for (int i = 0; i < count; ++i) RemoveTree(folders[i]);
+    });
+  }
+  return tmpl;
+}
+
+// The folder the fuzzed lists live in. Entries that the seeds name:
+//   tagged.mp3                  ID3v2 title and artist, MPEG frames
+//   Falco - Jeanny.mp3          no tag: names from the file name
+//   sub/Die Ärzte - Zu spät.mp3 in a subfolder, a Xing header
+//   tone.ogg, tone.flac         container tags, timed by the demuxer
+//   empty.mp3                   no bytes
+//   folder.mp3/                 a folder with a media file's name
+inline const std::string& MediaFolder() {
+  static const std::string dir = [] {
+    std::string d = Sandbox("media");
+    const std::string data = MIRTUN_SOURCE_DIR "/tests/data/";
+    std::string tag = "TIT2" + std::string("\0\0\0\x10\0\0\0", 7) + "Rock Me Amadeus" +
+                      "TPE1" + std::string("\0\0\0\x06\0\0\0", 7) + "Falco";
+    std::string header = std::string("ID3\3\0\0\0\0\0", 9) + char(tag.size());
+    Put(d + "/tagged.mp3", header + tag + Slurp(data + "cbr.mp3"));
+    Put(d + "/Falco - Jeanny.mp3", Slurp(data + "cbr_info.mp3"));
+    mkdir((d + "/sub").c_str(), 0700);
+    Put(d + "/sub/Die Ärzte - Zu spät.mp3", Slurp(data + "vbr_xing.mp3"));
+    Put(d + "/tone.ogg", Slurp(data + "tags/tagged.ogg"));
+    Put(d + "/tone.flac", Slurp(data + "tags/tagged.flac"));
+    Put(d + "/empty.mp3", "");
+    mkdir((d + "/folder.mp3").c_str(), 0700);
+    return d;
+  }();
+  return dir;
+}
+
+// The style flags from one byte; the other settings at their start values.
+inline RunSettings SettingsFrom(uint8_t b, const std::string& listPath) {
+  ResetSettings();
+  g_htmlFlag = b & 1;
+  g_tfmtFlag = b & 2;
+  g_artfFlag = b & 4;
+  g_formlFlag = b & 8;
+  g_kommaFlag = b & 16;
+  g_rmextFlag = b & 32;
+  g_totalFlag = b & 64;
+  BuildExtensionTable();
+  CopyText(g_opnFName, MAXPATH, listPath.c_str());
+  return TakeRunSettings();
+}
+
+// Whatever the source holds, the listing is UTF-8 and carries no control
+// character but line feeds and tabs.
+inline void CheckListing(const char* out, size_t len) {
+  if (!IsValidUtf8(out, len)) __builtin_trap();
+  for (size_t i = 0; i < len; ++i) {
+    unsigned char c = static_cast<unsigned char>(out[i]);
+    if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F) __builtin_trap();
+    // U+0080..U+009F: C2 80..C2 9F
+    if (c == 0xC2 && i + 1 < len && static_cast<unsigned char>(out[i + 1]) < 0xA0)
+      __builtin_trap();
+  }
+}
+
+// Runs reader over the bytes as the list listName of the media folder, in
+// the style the first byte picks, and checks the listing.
+inline int RunReaderOn(READER reader, const char* listName, const uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  const RunSettings s = SettingsFrom(data[0], MediaFolder() + "/" + listName);
+  FILE* in = fmemopen(const_cast<uint8_t*>(data + 1), size - 1, "rb");
+  if (!in) return 0;
+  char* buf = nullptr;
+  size_t len = 0;
+  FILE* out = open_memstream(&buf, &len);
+  if (!out) {
+    std::fclose(in);
+    return 0;
+  }
+  {
+    TextStream ts;
+    TsInit(&ts, in, 4096);
+    RowSink sink;
+    SinkInit(&sink, out, &s);
+    reader(&ts, &sink);
+  }
+  std::fclose(in);
+  std::fclose(out);
+  CheckListing(buf, len);
+  std::free(buf);
+  return 0;
+}
+
+}  // namespace fuzz
