@@ -93,14 +93,18 @@ bool IsStreamEntry(const char* text) {
   return !EqualsNoCaseN(text, "file:/", 6) && (SchemeLength(text) > 0 || std::strstr(text, "http://"));
 }
 
+void NamesWithoutFile(const Entry& e, char* title, char* artist, const RunSettings& s) {
+  if (e.kind == ENTRY_STREAM)
+    CopyText(title, MAXPATH, e.shown);
+  else
+    NamesFromPath(e.shown, title, artist, s);
+}
+
 int32_t NamesOfEntry(const char* text, char* title, char* artist, const RunSettings& s) {
   Entry entry;
   LocateEntry(text, s.source, &entry);
   if (entry.kind == ENTRY_FILE) return NamesFromFile(entry.path, title, artist, s);
-  if (entry.kind == ENTRY_STREAM)
-    CopyText(title, MAXPATH, entry.shown);
-  else
-    NamesFromPath(entry.shown, title, artist, s);
+  NamesWithoutFile(entry, title, artist, s);
   return 0;
 }
 
@@ -111,7 +115,7 @@ void LocateEntry(const char* text, const char* listPath, Entry* e) {
     LocateFileUrl(text, listPath, e);
     return;
   }
-  if (SchemeLength(text) > 0 || std::strstr(text, "http://")) {
+  if (IsStreamEntry(text)) {
     e->kind = ENTRY_STREAM;
     ShownText(e->shown, sizeof e->shown, text);
     return;

@@ -72,6 +72,10 @@ int32_t NamesFromFile(const char* path, char* title, char* artist, const RunSett
 // True when text is an address of a stream: no file is looked up for it.
 bool IsStreamEntry(const char* text);
 
+// Names of an entry that names no file here: a stream's address as the
+// title, else the parts of the path. Names not found keep their buffers.
+void NamesWithoutFile(const Entry& e, char* title, char* artist, const RunSettings& s);
+
 // Names and seconds of an entry as a plain list line without any data of
 // the list's gives them: an existing file's tags or name and the media's
 // time, a stream's address as the title, else the parts of the path.

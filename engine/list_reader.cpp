@@ -66,10 +66,8 @@ static void ResolveLine(RowJob* job, const RunSettings& s) {
   }
   if (job->note[0])
     NamesFromListText(job->note, job->title, job->artist, s);
-  else if (entry.kind == ENTRY_STREAM)
-    CopyText(job->title, sizeof job->title, entry.shown);
   else
-    NamesFromPath(entry.shown, job->title, job->artist, s);
+    NamesWithoutFile(entry, job->title, job->artist, s);
   job->seconds = job->number;
 }
 

@@ -120,10 +120,7 @@ static void ResolveFile(RowJob* job, const RunSettings& s) {
       media = NamesFromFile(entry.path, job->title, job->artist, s);
     }
   } else if (!(job->flags & kHaveTitle)) {
-    if (entry.kind == ENTRY_STREAM)
-      CopyText(job->title, sizeof job->title, entry.shown);
-    else
-      NamesFromPath(entry.shown, job->title, job->artist, s);
+    NamesWithoutFile(entry, job->title, job->artist, s);
   }
   if (seconds <= 0) seconds = media;
   job->seconds = seconds > 0 ? seconds : kNoTime;

@@ -27,9 +27,7 @@ namespace {
 enum Level { W_DOC, W_SMIL, W_BODY, W_SEQ, W_MEDIA };
 
 struct WplState {
-  RowSink* sink;
-  XML_Parser parser;
-  bool stopped = false;  // the run is to stop
+  XmlRun run;
   int level = W_DOC;
   int skip = 0;  // > 0: the depth inside a skipped element
 };
@@ -47,17 +45,13 @@ static void MediaRow(WplState* st, const XML_Char** atts) {
   for (; atts[0]; atts += 2)
     if (std::strcmp(atts[0], "src") == 0) src = atts[1];
   if (!src || src[std::strspn(src, " \t")] == '\0') return;
-  RowJob* job = NextJob(st->sink);
-  if (!job) {
-    st->stopped = true;
-    XML_StopParser(st->parser, XML_FALSE);
-    return;
-  }
+  RowJob* job = NextXmlJob(&st->run);
+  if (!job) return;
   // As long a text as a list line can be, cut between characters.
   CopyTextN(job->text, sizeof job->text, src,
             Utf8CutBytes(src, std::strlen(src), sizeof job->text - 1));
   job->resolve = ResolveMedia;
-  SubmitJob(st->sink, job, !IsStreamEntry(job->text));
+  SubmitJob(st->run.sink, job, !IsStreamEntry(job->text));
 }
 
 static void XMLCALL WplStart(void* arg, const XML_Char* name, const XML_Char** atts) {
@@ -86,15 +80,6 @@ static void XMLCALL WplEnd(void* arg, const XML_Char*) {
 
 int wplOutputLine(TextStream* inFile, RowSink* sink) {
   WplState st;
-  st.sink = sink;
-  XmlParser parser = NewXmlParser(&st);
-  // Without a parser (no memory) the source cannot be read: line 0.
-  if (!parser) return READ_DAMAGED;
-  st.parser = parser.get();
-  XML_SetElementHandler(parser.get(), WplStart, WplEnd);
-  bool whole = ParseXmlSource(parser.get(), inFile, &sink->badLine);
-  if (st.stopped) return READ_STOPPED;
-  if (!whole) return READ_DAMAGED;
-  Finish(sink);
-  return READ_WHOLE;
+  st.run.sink = sink;
+  return ReadXmlList(inFile, &st.run, &st, WplStart, WplEnd, nullptr);
 }

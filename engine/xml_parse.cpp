@@ -17,8 +17,16 @@
 #include "engine/xml_parse.h"
 
 #include <cstring>
+#include <memory>
 
 #include "base/text.h"
+
+namespace {
+struct XmlParserFree {
+  void operator()(XML_ParserStruct* p) const { XML_ParserFree(p); }
+};
+using XmlParser = std::unique_ptr<XML_ParserStruct, XmlParserFree>;
+}  // namespace
 
 // What expat puts between a namespace and a local name. XML allows no
 // U+0001 anywhere in a document, so no namespace can contain it.
@@ -41,7 +49,7 @@ static int XMLCALL Cp1252Table(void*, const XML_Char* name, XML_Encoding* info) 
   return XML_STATUS_OK;
 }
 
-XmlParser NewXmlParser(void* state) {
+static XmlParser NewXmlParser(void* state) {
   XmlParser p(XML_ParserCreateNS(nullptr, kNsSep));
   if (!p) return p;
   XML_SetUserData(p.get(), state);
@@ -51,7 +59,10 @@ XmlParser NewXmlParser(void* state) {
   return p;
 }
 
-bool ParseXmlSource(XML_Parser p, TextStream* in, int32_t* badLine) {
+// Feeds the rest of the source to the parser. Returns true when the whole
+// document was well-formed; else false and *badLine the source line where
+// expat stopped.
+static bool ParseXmlSource(XML_Parser p, TextStream* in, int32_t* badLine) {
   const char* data;
   size_t len;
   bool ok = true;
@@ -71,6 +82,29 @@ bool ParseXmlSource(XML_Parser p, TextStream* in, int32_t* badLine) {
     *badLine = line > INT32_MAX ? INT32_MAX : static_cast<int32_t>(line);
   }
   return ok;
+}
+
+RowJob* NextXmlJob(XmlRun* run) {
+  RowJob* job = NextJob(run->sink);
+  if (!job) {
+    run->stopped = true;
+    XML_StopParser(run->parser, XML_FALSE);
+  }
+  return job;
+}
+
+int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandler start,
+                XML_EndElementHandler end, XML_CharacterDataHandler text) {
+  XmlParser parser = NewXmlParser(state);
+  if (!parser) return READ_DAMAGED;
+  run->parser = parser.get();
+  XML_SetElementHandler(parser.get(), start, end);
+  if (text) XML_SetCharacterDataHandler(parser.get(), text);
+  bool whole = ParseXmlSource(parser.get(), in, &run->sink->badLine);
+  if (run->stopped) return READ_STOPPED;
+  if (!whole) return READ_DAMAGED;
+  Finish(run->sink);
+  return READ_WHOLE;
 }
 
 const char* LocalName(const char* name, const char* ns) {

@@ -1,34 +1,37 @@
-// What the XML list readers (XSPF, WPL) share: a parser that tells
-// namespaces apart, owned by a unique_ptr; the source fed to it block by
-// block, so that memory stays flat in the list's size; the names of
-// elements; and the bounded collection of an element's text.
+// What the XML list readers (XSPF, WPL) share: the run of a parser that
+// tells namespaces apart over the source, fed to it block by block so that
+// memory stays flat in the list's size; the names of elements; and the
+// bounded collection of an element's text.
 #pragma once
 
 #include <expat.h>
 
 #include <cstddef>
-#include <cstdint>
-#include <memory>
 
 #include "base/limits.h"
-#include "engine/textstream.h"
-#include "settings/run_settings.h"
+#include "engine/readers.h"
 
-struct XmlParserFree {
-  void operator()(XML_ParserStruct* p) const { XML_ParserFree(p); }
+// What each XML list reader's state holds: the sink its rows go to,
+// the parser, and whether the run was stopped.
+struct XmlRun {
+  RowSink* sink = nullptr;
+  XML_Parser parser = nullptr;
+  bool stopped = false;
 };
-using XmlParser = std::unique_ptr<XML_ParserStruct, XmlParserFree>;
 
-// A namespace-aware parser whose handlers all receive the parser itself as
-// their first argument; XML_GetUserData(parser) gives state. A document that
-// declares any entity is stopped at the declaration (see xml_parse.cpp).
-// Null when expat cannot allocate one.
-XmlParser NewXmlParser(void* state);
+// The next job of the run; null when the run is to stop, and the parser is
+// then stopped too.
+RowJob* NextXmlJob(XmlRun* run);
 
-// Feeds the rest of the source to the parser. Returns true when the whole
-// document was well-formed; else false and *badLine the source line where
-// expat stopped.
-bool ParseXmlSource(XML_Parser p, TextStream* in, int32_t* badLine);
+// Reads the whole source with a namespace-aware parser whose handlers
+// receive the parser as their first argument; XML_GetUserData(parser) gives
+// state, the reader's state that holds run. text may be null. A document
+// that declares any entity is stopped at the declaration (see
+// xml_parse.cpp). Returns as a reader does: READ_WHOLE after Finish,
+// READ_STOPPED, or READ_DAMAGED with run->sink->badLine the source line
+// where expat stopped (0 when no parser could be had).
+int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandler start,
+                XML_EndElementHandler end, XML_CharacterDataHandler text);
 
 // The local part of an element name when the element is in namespace ns or
 // in none; null for an element of any other namespace. ns null: only

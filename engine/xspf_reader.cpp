@@ -40,9 +40,7 @@ enum Field { F_TITLE, F_CREATOR, F_DURATION, F_LOCATION, F_COUNT };
 enum Level { L_DOC, L_PLAYLIST, L_TRACKLIST, L_TRACK, L_FIELD };
 
 struct XspfState {
-  RowSink* sink;
-  XML_Parser parser;
-  bool stopped = false;  // the run is to stop
+  XmlRun run;
   int level = L_DOC;
   int skip = 0;        // > 0: the depth inside a skipped element
   int field = -1;      // the field whose text is being gathered
@@ -80,12 +78,8 @@ static void ResolveTrack(RowJob* job, const RunSettings& s) {
 }
 
 static void TrackRow(XspfState* st) {
-  RowJob* job = NextJob(st->sink);
-  if (!job) {
-    st->stopped = true;
-    XML_StopParser(st->parser, XML_FALSE);
-    return;
-  }
+  RowJob* job = NextXmlJob(&st->run);
+  if (!job) return;
   const char* title = Given(st, F_TITLE);
   const char* artist = Given(st, F_CREATOR);
   const char* duration = Given(st, F_DURATION);
@@ -99,7 +93,7 @@ static void TrackRow(XspfState* st) {
   bool lookUp = location && !(title && artist && ms > 0);
   job->resolve = lookUp ? ResolveTrack : nullptr;
   if (lookUp) CopyText(job->text, sizeof job->text, location);
-  SubmitJob(st->sink, job, lookUp && !IsStreamEntry(location));
+  SubmitJob(st->run.sink, job, lookUp && !IsStreamEntry(location));
 }
 
 static XspfState* StateOf(void* arg) {
@@ -163,16 +157,6 @@ static void XMLCALL XspfText(void* arg, const XML_Char* s, int len) {
 
 int xspfOutputLine(TextStream* inFile, RowSink* sink) {
   XspfState st;
-  st.sink = sink;
-  XmlParser parser = NewXmlParser(&st);
-  // Without a parser (no memory) the source cannot be read: line 0.
-  if (!parser) return READ_DAMAGED;
-  st.parser = parser.get();
-  XML_SetElementHandler(parser.get(), XspfStart, XspfEnd);
-  XML_SetCharacterDataHandler(parser.get(), XspfText);
-  bool whole = ParseXmlSource(parser.get(), inFile, &sink->badLine);
-  if (st.stopped) return READ_STOPPED;
-  if (!whole) return READ_DAMAGED;
-  Finish(sink);
-  return READ_WHOLE;
+  st.run.sink = sink;
+  return ReadXmlList(inFile, &st.run, &st, XspfStart, XspfEnd, XspfText);
 }

@@ -87,7 +87,7 @@ static void TsSeekCur(TagStream* ts, int64_t delta) {
   ts->pos += static_cast<uint64_t>(delta);
 }
 
-static uint32_t CalcPlainInt(const unsigned char* b) {
+uint32_t CalcPlainInt(const unsigned char* b) {
   return (static_cast<uint32_t>(b[0]) << 24) | (static_cast<uint32_t>(b[1]) << 16) |
          (static_cast<uint32_t>(b[2]) << 8) | b[3];
 }

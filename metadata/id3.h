@@ -91,6 +91,9 @@ int32_t IsID3V2(const V2HEADER* v2hd);
 // b0·2^21 + b1·2^14 + b2·2^7 + b3 of the 4 bytes at size (no masking).
 int32_t CalcSyncSafeInt(const unsigned char* size);
 
+// The big-endian 32-bit number of the 4 bytes at b.
+uint32_t CalcPlainInt(const unsigned char* b);
+
 // How a frame body is laid out: bytes before the encoding byte (a group id,
 // a data length), unsynchronisation to undo, several values to join.
 struct FrameForm {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <new>
 
+#include "metadata/id3.h"
+
 namespace {
 
 // The time base of the demuxer's MPEG audio stream: a common multiple of
@@ -39,11 +41,6 @@ const int kBitRates[2][3][15] = {
      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160},
      {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160}}};
 const int kSampleRates[3] = {44100, 48000, 32000};
-
-uint32_t Be32(const unsigned char* p) {
-  return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
-         static_cast<uint32_t>(p[2]) << 8 | p[3];
-}
 
 // Decodes a frame header; false for anything that is not one, or one of the
 // free format (no bit rate, so no frame size).
@@ -118,8 +115,8 @@ struct Reader {
 bool HeaderAt(Reader* r, int64_t pos, Header* h, uint32_t* raw = nullptr) {
   const unsigned char* p = r->At(pos, 4);
   if (!p) return false;
-  if (raw) *raw = Be32(p);
-  return Decode(Be32(p), h);
+  if (raw) *raw = CalcPlainInt(p);
+  return Decode(CalcPlainInt(p), h);
 }
 
 // The frame count of a Xing/Info or VBRI header in the frame at off, as the
@@ -134,13 +131,13 @@ bool FrameCount(Reader* r, int64_t off, uint32_t* frames, int64_t* afterTag) {
   int64_t xing = off + 4 + (h.lsf ? (h.channels == 1 ? 9 : 17) : (h.channels == 1 ? 17 : 32));
   const unsigned char* p = r->At(xing, 16);
   if (p && (std::memcmp(p, "Xing", 4) == 0 || std::memcmp(p, "Info", 4) == 0)) {
-    uint32_t flags = Be32(p + 4);
+    uint32_t flags = CalcPlainInt(p + 4);
     const unsigned char* q = p + 8;
     if (flags & 1) {
-      *frames = Be32(q);
+      *frames = CalcPlainInt(q);
       q += 4;
     }
-    if (flags & 2) size = Be32(q);
+    if (flags & 2) size = CalcPlainInt(q);
     // A file longer than its header says by more than a sixteenth is taken
     // for concatenated files: the count is not believed.
     int64_t rest = r->size - (off + 4);
@@ -152,8 +149,8 @@ bool FrameCount(Reader* r, int64_t off, uint32_t* frames, int64_t* afterTag) {
   }
   const unsigned char* v = r->At(off + 4 + 32, 18);
   if (v && std::memcmp(v, "VBRI", 4) == 0 && v[4] == 0 && v[5] == 1) {
-    size = Be32(v + 10);
-    *frames = Be32(v + 14);
+    size = CalcPlainInt(v + 10);
+    *frames = CalcPlainInt(v + 14);
   }
   if (!*frames && !size) return false;
   *afterTag = off + h.frameSize;
@@ -202,9 +199,17 @@ bool OnlyTagsFrom(Reader* r, int64_t pos) {
 
 }  // namespace
 
+BitRates JudgeBitRates(const int64_t perRate[16], int64_t frames) {
+  int64_t common = 0;
+  for (int k = 0; k < 16; ++k) common = perRate[k] > common ? perRate[k] : common;
+  int64_t odd = frames - common;
+  if (odd == 0) return RATES_CONSTANT;
+  return odd < 3 || odd * 10 < frames ? RATES_NEARLY_CONSTANT : RATES_VARIABLE;
+}
+
 int IsMpegAudioHeader(const unsigned char* p) {
   Header h;
-  return Decode(Be32(p), &h) ? 1 : 0;
+  return Decode(CalcPlainInt(p), &h) ? 1 : 0;
 }
 
 int64_t MpegAudioTime(int fd, int64_t size, int64_t start) {
@@ -246,13 +251,11 @@ int64_t MpegAudioTime(int fd, int64_t size, int64_t start) {
   // Anything but tags after the last whole frame: junk the demuxer deals with.
   if (pos < size && !OnlyTagsFrom(&r, pos)) return -1;
   if (count == 0) return -1;
-  int64_t common = 0;
-  for (int64_t n : perRate) common = n > common ? n : common;
-  int64_t odd = count - common;
+  BitRates rates = JudgeBitRates(perRate, count);
   // A constant-rate stream with a few odd frames: the demuxer's estimate
   // averages their rates in, which only the demuxer can say.
-  if (odd > 0 && (odd < 3 || odd * 10 < count)) return -1;
-  if (odd == 0) {
+  if (rates == RATES_NEARLY_CONSTANT) return -1;
+  if (rates == RATES_CONSTANT) {
     // The demuxer's estimate: every byte from the first frame to the end of
     // the file (trailing tags included) at the stream's bit rate.
     int64_t bytes = size - dataStart;

@@ -13,6 +13,15 @@
 // demuxer has to.
 int64_t MpegAudioTime(int fd, int64_t size, int64_t start);
 
+// How a stream's frames, counted by the bit-rate index of their headers
+// (perRate[0..15]; frames in all), are timed: every frame at one rate; a
+// constant-rate stream with a few odd frames (an information frame, a cut
+// last frame, junk before a trailing tag: fewer than 3, or under a tenth),
+// which a demuxer times from its bit rate as well; or a variable rate,
+// whose frame durations are summed.
+enum BitRates { RATES_CONSTANT, RATES_NEARLY_CONSTANT, RATES_VARIABLE };
+BitRates JudgeBitRates(const int64_t perRate[16], int64_t frames);
+
 // 1 when the four bytes at p are a valid MPEG audio frame header (not of the
 // free format).
 int IsMpegAudioHeader(const unsigned char* p);

@@ -193,12 +193,8 @@ int64_t MpegAudioDuration(AVFormatContext* ic, MediaFile* m, int64_t estimate) {
     }
     FF()->av_packet_unref(pkt.get());
   }
-  // A constant-rate stream may hold a few odd frames (an information frame,
-  // a cut last frame, junk before a trailing tag); those do not make it VBR.
-  int64_t common = 0;
-  for (int64_t n : perRate) common = n > common ? n : common;
-  int64_t odd = frames - common;
-  if (odd < 3 || odd * 10 < frames) return estimate;
+  // A few odd frames in a constant-rate stream do not make it VBR.
+  if (JudgeBitRates(perRate, frames) != RATES_VARIABLE) return estimate;
   int64_t us = FF()->av_rescale_q(sum, st->time_base, AV_TIME_BASE_Q);
   if (r != AVERROR_EOF && m->pos > 0 && m->pos < m->size)
     us = FF()->av_rescale(us, m->size, m->pos);
@@ -315,13 +311,6 @@ static int32_t OpenAndTime(const char* FileName, const NameRequest* req, bool he
 int32_t GetMP3Length(const char* FileName) { return OpenAndTime(FileName, nullptr, true); }
 
 int32_t GetDemuxedLength(const char* FileName) { return OpenAndTime(FileName, nullptr, false); }
-
-int32_t GetMediaInfo(const char* FileName, char* title, char* artist, size_t cap,
-                     int32_t* names) {
-  *names = 0;
-  NameRequest req = {title, artist, cap, names};
-  return OpenAndTime(FileName, &req, true);
-}
 
 int32_t GetMP3LengthOpen(const char* FileName, int fd, int64_t size) {
   return MediaTime(FileName, fd, size, nullptr, true);

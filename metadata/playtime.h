@@ -11,23 +11,21 @@
 // nothing.
 int32_t GetMP3Length(const char* FileName);
 
-// The same two on a file already open for reading (fd, size bytes), named
+// The same time on a file already open for reading (fd, size bytes), named
 // FileName (its extension names the format); fd stays open.
 int32_t GetMP3LengthOpen(const char* FileName, int fd, int64_t size);
+
+// The playing time as GetMP3LengthOpen gives it, and from the same reading
+// of the file the title and artist of its own tags (Vorbis comments, MP4
+// atoms, ASF, APE, Matroska, RIFF INFO) as the demuxer reports them: the
+// format's metadata, else the first audio stream's, keys "title" and
+// "artist" in any case. A name found (not empty) is written into its buffer
+// (cap bytes) as UTF-8 (text that is not valid UTF-8 is read as
+// Windows-1252) and its bit (ID3_TITLE, ID3_ARTIST of metadata/id3.h) set in
+// *names; the others keep their buffers.
 int32_t GetMediaInfoOpen(const char* FileName, int fd, int64_t size, char* title, char* artist,
                          size_t cap, int32_t* names);
 
 // The same time always through the demuxer, never from MPEG frame headers
 // alone: the reference that the frame-header timing is checked against.
 int32_t GetDemuxedLength(const char* FileName);
-
-// The playing time as GetMP3Length gives it, and from the same reading of
-// the file the title and artist of its own tags (Vorbis comments, MP4 atoms,
-// ASF, APE, Matroska, RIFF INFO) as the demuxer reports them: the format's
-// metadata, else the first audio stream's, keys "title" and "artist" in any
-// case. A name found (not empty) is written into its buffer (cap bytes) as
-// UTF-8 (text that is not valid UTF-8 is read as Windows-1252) and its bit
-// (ID3_TITLE, ID3_ARTIST of metadata/id3.h) set in *names; the others keep
-// their buffers.
-int32_t GetMediaInfo(const char* FileName, char* title, char* artist, size_t cap,
-                     int32_t* names);

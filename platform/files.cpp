@@ -77,19 +77,26 @@ struct WriteCookie {
   int* error;
 };
 
-static ssize_t CookieWrite(void* c, const char* buf, size_t n) {
-  WriteCookie* w = static_cast<WriteCookie*>(c);
+// Writes all n bytes unless a write fails (errno says why); returns the
+// bytes written.
+static size_t WriteAll(int fd, const char* buf, size_t n) {
   size_t done = 0;
   while (done < n) {
-    ssize_t r = write(w->fd, buf + done, n - done);
+    ssize_t r = write(fd, buf + done, n - done);
     if (r < 0) {
       if (errno == EINTR) continue;
-      if (*w->error == 0) *w->error = errno;
-      return done > 0 ? static_cast<ssize_t>(done) : -1;
+      break;
     }
     done += static_cast<size_t>(r);
   }
-  return static_cast<ssize_t>(done);
+  return done;
+}
+
+static ssize_t CookieWrite(void* c, const char* buf, size_t n) {
+  WriteCookie* w = static_cast<WriteCookie*>(c);
+  size_t done = WriteAll(w->fd, buf, n);
+  if (done < n && *w->error == 0) *w->error = errno;
+  return done > 0 || n == 0 ? static_cast<ssize_t>(done) : -1;
 }
 
 static int CookieSeek(void* c, off64_t* pos, int whence) {
@@ -245,14 +252,10 @@ static bool CopyInto(TargetFile* t) {
       return false;
     }
     if (n == 0) break;
-    for (ssize_t done = 0; done < n;) {
-      ssize_t w = write(out, buf + done, static_cast<size_t>(n - done));
-      if (w < 0) {
-        t->error = errno;
-        t->contentLost = true;
-        return false;
-      }
-      done += w;
+    if (WriteAll(out, buf, static_cast<size_t>(n)) < static_cast<size_t>(n)) {
+      t->error = errno;
+      t->contentLost = true;
+      return false;
     }
   }
   if (fsync(out) != 0 && errno != EINVAL) {

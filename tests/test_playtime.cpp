@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "metadata/mpeg_audio.h"
 #include "metadata/playtime.h"
 #include "id3_tags.h"
 
@@ -138,6 +139,25 @@ TEST(GetMP3Length, FrameHeadersGiveTheDemuxersTime) {
   WriteFile(dir / "one_odd.mp3", cbr.substr(0, at) + odd + cbr.substr(at));
   EXPECT_EQ(GetMP3Length((dir / "one_odd.mp3").c_str()),
             GetDemuxedLength((dir / "one_odd.mp3").c_str()));
+}
+
+// The one rule both timings (frame headers, demuxer packets) judge a
+// stream's bit rate by: frames counted at their most common rate and at
+// others.
+TEST(JudgeBitRates, FewOddFramesKeepAStreamConstant) {
+  const struct { int64_t common, odd; BitRates expected; } cases[] = {
+      {100, 0, RATES_CONSTANT},      {0, 0, RATES_CONSTANT},
+      {98, 2, RATES_NEARLY_CONSTANT}, {1, 2, RATES_NEARLY_CONSTANT},
+      {97, 3, RATES_NEARLY_CONSTANT}, {28, 3, RATES_NEARLY_CONSTANT},
+      {27, 3, RATES_VARIABLE},       {5, 5, RATES_VARIABLE},
+  };
+  for (const auto& c : cases) {
+    int64_t perRate[16] = {};
+    perRate[9] = c.common;
+    perRate[4] = c.odd > 1 ? c.odd - 1 : c.odd;
+    perRate[14] = c.odd > 1 ? 1 : 0;
+    EXPECT_EQ(JudgeBitRates(perRate, c.common + c.odd), c.expected) << c.common << "+" << c.odd;
+  }
 }
 
 // The same over every file of the shared test data.
