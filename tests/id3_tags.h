@@ -8,6 +8,20 @@
 
 #include "support.h"
 
+// n copies of bytes.
+inline std::string Repeat(const std::string& bytes, int n) {
+  std::string r;
+  for (int k = 0; k < n; ++k) r += bytes;
+  return r;
+}
+
+// UTF-16 text as little-endian bytes, without a byte-order mark.
+inline std::string Utf16Le(const std::u16string& s) {
+  std::string r;
+  for (char16_t c : s) r += {char(c & 0xFF), char(c >> 8)};
+  return r;
+}
+
 // ID3 tags written byte by byte.
 namespace id3 {
 

@@ -18,6 +18,13 @@ inline void FreshSettings() {
   BuildExtensionTable();
 }
 
+// Import text with tabs and no total line: one "artist\ttitle\ttime" per
+// row.
+inline void PlainImportSettings() {
+  FreshSettings();
+  g_htmlFlag = g_tfmtFlag = g_totalFlag = g_kommaFlag = g_formlFlag = 0;
+}
+
 // Runs a reader over input (bytes) with the settings as they are, the
 // separator sep ("," or a tab), and returns what it wrote.
 inline std::string RunReader(READER reader, const std::string& input,

@@ -27,17 +27,6 @@ struct TagCase {
   std::string artist;  // "T0" and "A0" there
 };
 
-std::string Repeat(const std::string& s, int n) {
-  std::string r;
-  for (int k = 0; k < n; ++k) r += s;
-  return r;
-}
-
-std::string Utf16Le(const std::u16string& s) {
-  std::string r;
-  for (char16_t c : s) r += {char(c & 0xFF), char(c >> 8)};
-  return r;
-}
 
 std::string Utf16Be(const std::u16string& s) {
   std::string r;

@@ -26,17 +26,6 @@ std::string Fixture(const char* name) {
   return ReadFile(std::string(MIRTUN_SOURCE_DIR "/tests/data/") + name);
 }
 
-// Import text with tabs and no total line: one "artist\ttitle\ttime" per row.
-void PlainSettings() {
-  ResetSettings();
-  g_NumExt = ReadExtensions();
-  g_htmlFlag = 0;
-  g_tfmtFlag = 0;
-  g_totalFlag = 0;
-  g_kommaFlag = 0;
-  g_formlFlag = 0;
-}
-
 // Runs the conversion of the list file at listPath; returns the output.
 std::string ConvertList(const std::string& listPath) {
   CopyText(g_opnFName, MAXPATH, listPath.c_str());
@@ -74,7 +63,7 @@ int OpenDescriptors() {
 
 // Lines that name no file: the rules for skipping, streams and path names.
 TEST(OutputLine, LinesWithoutFiles) {
-  PlainSettings();
+  PlainImportSettings();
   TempDir dir;
   const struct {
     std::string list;
@@ -134,7 +123,7 @@ TEST(OutputLine, LinesWithoutFiles) {
 
 // #EXTINF names and times of entries that are not files.
 TEST(OutputLine, ExtInfForStreamsAndMissingFiles) {
-  PlainSettings();
+  PlainImportSettings();
   TempDir dir;
   const struct {
     std::string list;
@@ -167,7 +156,7 @@ TEST(OutputLine, ExtInfForStreamsAndMissingFiles) {
 }
 
 TEST(OutputLine, LongLinesComeInPiecesOf510) {
-  PlainSettings();
+  PlainImportSettings();
   TempDir dir;
   std::string list = "/" + std::string(509, 'a') + "/" + std::string(489, 'b') + "\n";
   EXPECT_EQ(Convert(dir, list), "(Kein Interpret)\t" + std::string(509, 'a') +
@@ -178,7 +167,7 @@ TEST(OutputLine, LongLinesComeInPiecesOf510) {
 // Files without tags: names and times from the file name, as in the table of
 // worked examples. Each file holds 1.25 s of audio ("by media" is 1 s).
 TEST(OutputLine, FileTitles) {
-  PlainSettings();
+  PlainImportSettings();
   TempDir dir;
   const std::string wav = Fixture("tone.wav");
   const struct {
@@ -206,7 +195,7 @@ TEST(OutputLine, FileTitles) {
 }
 
 TEST(OutputLine, TaggedFilesAndColumnOrder) {
-  PlainSettings();
+  PlainImportSettings();
   TempDir dir;
   std::string audio = Fixture("cbr.mp3");
   WriteFile(dir / "full.mp3", Tag(Text("TIT2", "Titel") + Text("TPE1", "Band") +
@@ -221,7 +210,7 @@ TEST(OutputLine, TaggedFilesAndColumnOrder) {
 // Relative entries are found beside the list, whatever the working folder;
 // names from a missing entry still come from the line itself.
 TEST(OutputLine, RelativeEntriesAndSpecialFiles) {
-  PlainSettings();
+  PlainImportSettings();
   TempDir dir;
   mkdir((dir / "lists").c_str(), 0700);
   mkdir((dir / "music").c_str(), 0700);
@@ -249,7 +238,7 @@ TEST(OutputLine, RelativeEntriesAndSpecialFiles) {
 // and with "/" for "\\"; the file's own names then stand, and an #EXTINF
 // time counts only when the media gives none.
 TEST(OutputLine, FilesFoundInOtherSpellings) {
-  PlainSettings();
+  PlainImportSettings();
   TempDir dir;
   mkdir((dir / "music").c_str(), 0700);
   WriteFile(dir / "music/Band - Song.wav", Fixture("tone.wav"));
@@ -281,7 +270,7 @@ TEST(OutputLine, FilesFoundInOtherSpellings) {
 
 // 2,000 entries of files that are opened: every file and demuxer is closed.
 TEST(OutputLine, NothingStaysOpen) {
-  PlainSettings();
+  PlainImportSettings();
   g_totalFlag = 1;
   TempDir dir;
   WriteFile(dir / "a.mp3", Tag(Text("TIT2", "T") + std::string(20, '\0')) + Fixture("cbr.mp3"));
@@ -313,7 +302,7 @@ TEST(OutputLine, EndToEnd) {
   ASSERT_EQ(std::system(cmd.c_str()), 0);
   EXPECT_EQ(ReadFile(dir / "out.txt"), expected);
 
-  PlainSettings();
+  PlainImportSettings();
   g_totalFlag = 1;
   g_formlFlag = 0;
   EXPECT_EQ(ConvertList(dir / "party.m3u"), expected);
@@ -325,7 +314,7 @@ TEST(OutputLine, SharedTestData) {
   const std::string root = MIRTUN_SOURCE_DIR "/../shared/testdata";
   struct stat st;
   if (stat(root.c_str(), &st) != 0) GTEST_SKIP() << root << " is not there";
-  PlainSettings();
+  PlainImportSettings();
   TempDir dir;
   std::string list;
   std::vector<std::string> lists;
@@ -350,7 +339,7 @@ TEST(OutputLine, SharedListsGiveNoRowsOfDirectives) {
   const std::string root = MIRTUN_SOURCE_DIR "/../shared/testdata/playlists";
   struct stat st;
   if (stat(root.c_str(), &st) != 0) GTEST_SKIP() << root << " is not there";
-  PlainSettings();
+  PlainImportSettings();
   int lists = 0;
   for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
     std::string p = e.path().string();

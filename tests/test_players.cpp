@@ -59,50 +59,18 @@ std::string Fixture(const char* name) {
   return ReadFile(std::string(MIRTUN_SOURCE_DIR "/tests/data/") + name);
 }
 
-std::string Times(const std::string& bytes, int n) {
-  std::string out;
-  for (int k = 0; k < n; ++k) out += bytes;
-  return out;
-}
-
-// UTF-8 text (code points below U+10000) as UTF-16LE bytes.
-std::string Utf16Le(const std::string& utf8) {
-  std::string out;
-  for (size_t k = 0; k < utf8.size();) {
-    unsigned char c = static_cast<unsigned char>(utf8[k]);
-    uint32_t cp;
-    if (c < 0x80) {
-      cp = c;
-      k += 1;
-    } else if (c < 0xE0) {
-      cp = (c & 0x1Fu) << 6 | (utf8[k + 1] & 0x3F);
-      k += 2;
-    } else {
-      cp = (c & 0x0Fu) << 12 | (utf8[k + 1] & 0x3F) << 6 | (utf8[k + 2] & 0x3F);
-      k += 3;
-    }
-    out += static_cast<char>(cp & 0xFF);
-    out += static_cast<char>(cp >> 8);
-  }
-  return out;
-}
-
 // A version 2.3 text frame in UTF-16 with a little-endian byte-order mark.
-std::string Utf16Frame(const std::string& id, const std::string& utf8) {
-  return Frame(id, std::string("\x01\xFF\xFE", 3) + Utf16Le(utf8) + std::string(2, '\0'));
+std::string Utf16Frame(const std::string& id, const std::u16string& text) {
+  return Frame(id, std::string("\x01\xFF\xFE", 3) + Utf16Le(text) + std::string(2, '\0'));
 }
 
 // UTF-8 text (code points below U+0100) as Latin-1 bytes.
 std::string Latin1(const std::string& utf8) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8.data());
   std::string out;
-  for (size_t k = 0; k < utf8.size(); ++k) {
-    unsigned char c = static_cast<unsigned char>(utf8[k]);
-    if (c >= 0xC0) {
-      out += static_cast<char>((c & 0x1F) << 6 | (utf8[k + 1] & 0x3F));
-      ++k;
-    } else {
-      out += static_cast<char>(c);
-    }
+  for (size_t k = 0, n; k < utf8.size(); k += n) {
+    n = Utf8CharLen(p + k, utf8.size() - k);
+    out += static_cast<char>(Utf8Decode(p + k, n));
   }
   return out;
 }
@@ -164,11 +132,11 @@ class Players : public ::testing::Test {
     Put(kWesterland, Tag(Text("TIT2", "Westerland", 3, 4) + Text("TPE1", "Die Ärzte", 3, 4) +
                              pad, 4) +
                          mp3);
-    Put(kMaenner, Tag(Utf16Frame("TIT2", "Männer") + Utf16Frame("TPE1", "Herbert Grönemeyer") +
+    Put(kMaenner, Tag(Utf16Frame("TIT2", u"Männer") + Utf16Frame("TPE1", u"Herbert Grönemeyer") +
                       pad) +
-                      Times(mp3, 2));
+                      Repeat(mp3, 2));
     Put(kGetraeumt, Tag(Text("TIT2", Latin1("Nur geträumt")) + Text("TPE1", "Nena") + pad) +
-                        Times(mp3, 3));
+                        Repeat(mp3, 3));
     Put(kModel, Fixture("tone.wav"));
     std::filesystem::create_directories(lib / "Playlists");
     std::filesystem::create_directories(lib / "Music/Playlists");
@@ -191,13 +159,7 @@ class Players : public ::testing::Test {
   std::string Convert(const std::string& list, const std::string& text) {
     const std::string path = lib / list;
     WriteFile(path, text);
-    ResetSettings();
-    g_NumExt = ReadExtensions();
-    g_htmlFlag = 0;
-    g_tfmtFlag = 0;
-    g_totalFlag = 0;
-    g_kommaFlag = 0;
-    g_formlFlag = 0;
+    PlainImportSettings();
     CopyText(g_opnFName, MAXPATH, path.c_str());
     const std::string target = out / "listing.txt";
     ConvertResult r = ConvertToFile(TakeRunSettings(), target.c_str(), true);

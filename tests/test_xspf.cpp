@@ -23,8 +23,7 @@ struct XmlListTest : ::testing::Test {
   ConvertResult result = CONVERT_WRITTEN;
 
   void SetUp() override {
-    FreshSettings();
-    g_htmlFlag = g_tfmtFlag = g_totalFlag = g_kommaFlag = g_formlFlag = 0;
+    PlainImportSettings();
     mkdir((dir / "Music").c_str(), 0755);
     mkdir((dir / "lists").c_str(), 0755);
   }

@@ -30,6 +30,14 @@ struct ConversionTest : ::testing::Test {
     CopyText(g_opnFName, sizeof g_opnFName, dir.File(name).c_str());
   }
   void Target(const std::string& path) { CopyText(g_savFName, sizeof g_savFName, path.c_str()); }
+  // A list long enough to be stopped while it runs, over an old target.
+  void LongRunOverAnOldTarget() {
+    std::string list;
+    for (int k = 0; k < 200000; ++k) list += "/nonexistent/" + std::to_string(k) + ".mp3\n";
+    Source("big.m3u", list);
+    Target(dir.File("out.txt"));
+    WriteFile(dir.File("out.txt"), "old");
+  }
 };
 
 const char kPls[] = "[playlist]\nTitle1=Band - Song\nLength1=215\n";
@@ -131,11 +139,7 @@ TEST_F(ConversionTest, PreviewIsSilent) {
 // A long run shows the progress dialog (here at once); "Abbrechen" stops
 // it: no message, the old target as it was, no temporary file.
 TEST_F(ConversionTest, AbbrechenStopsTheRunAndKeepsTheTarget) {
-  std::string list;
-  for (int k = 0; k < 200000; ++k) list += "/nonexistent/" + std::to_string(k) + ".mp3\n";
-  Source("big.m3u", list);
-  Target(dir.File("out.txt"));
-  WriteFile(dir.File("out.txt"), "old");
+  LongRunOverAnOldTarget();
   int before = SetProgressDelay(0);
   std::string label;
   QTimer poll;
@@ -165,11 +169,7 @@ TEST_F(ConversionTest, AbbrechenStopsTheRunAndKeepsTheTarget) {
 
 // A signal stops the run going on as Abbrechen does.
 TEST_F(ConversionTest, StopCurrentRunKeepsTheTarget) {
-  std::string list;
-  for (int k = 0; k < 200000; ++k) list += "/nonexistent/" + std::to_string(k) + ".mp3\n";
-  Source("big.m3u", list);
-  Target(dir.File("out.txt"));
-  WriteFile(dir.File("out.txt"), "old");
+  LongRunOverAnOldTarget();
   int before = SetProgressDelay(0);
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
