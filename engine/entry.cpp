@@ -167,6 +167,16 @@ void NamesFromPath(const char* path, char* title, char* artist, const RunSetting
   CopyText(artist, MAXPATH, sep + 1);
 }
 
+// 1 to 3 digits, optionally after a disc number and "-" ("1-03").
+static bool IsTrackNumber(const char* text) {
+  size_t n = std::strspn(text, "0123456789");
+  if (text[n] == '-' && n >= 1 && n <= 2) {
+    text += n + 1;
+    n = std::strspn(text, "0123456789");
+  }
+  return n >= 1 && n <= 3 && text[n] == '\0';
+}
+
 // At most the first two characters of text as a decimal number.
 static int32_t TwoDigits(const char* text, size_t avail) {
   char digits[3];
@@ -189,7 +199,9 @@ int32_t NamesFromFileTitle(const char* path, char* title, char* artist,
     return time;
   }
   *dash = '\0';
-  CopyText(artist, MAXPATH, ftitle);
+  // "03 - Title": the part before the dash is the track's number (with its
+  // disc, "1-03"), which players and taggers put there; it names no artist.
+  if (!IsTrackNumber(ftitle)) CopyText(artist, MAXPATH, ftitle);
   CopyText(title, MAXPATH, dash + 3);
 
   char* paren = std::strrchr(title, '(');
@@ -247,11 +259,61 @@ int32_t NamesFromFile(const char* path, char* title, char* artist, const RunSett
 }
 
 void NamesFromListText(const char* text, char* title, char* artist, const RunSettings& s) {
-  const char* dash = std::strstr(text, " - ");
-  if (dash) {
+  const char* dash;
+  if (std::strncmp(text, "- ", 2) == 0) {
+    // "- Station": a writer that had no artist still put the dash before
+    // the title (as some write streams).
+    text += 2;
+  } else if ((dash = std::strstr(text, " - ")) != nullptr) {
     CopyTextN(artist, MAXPATH, text, static_cast<size_t>(dash - text));
     text = dash + 3;
   }
   CopyText(title, MAXPATH, text);
   RemoveExt(title, s);
+}
+
+// The last part of a path written with "/" or "\\".
+static const char* LastPart(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  const char* back = std::strrchr(path, '\\');
+  const char* sep = slash > back ? slash : back;
+  return sep ? sep + 1 : path;
+}
+
+// True when text (len bytes) is the file name name, with or without its
+// extension.
+static bool IsFileName(const char* text, size_t len, const char* name) {
+  size_t n = std::strlen(name);
+  if (len == n && std::memcmp(text, name, n) == 0) return true;
+  const char* dot = std::strrchr(name, '.');
+  return dot && dot != name && len == static_cast<size_t>(dot - name) &&
+         std::memcmp(text, name, len) == 0;
+}
+
+bool TitleRepeatsFileName(const char* title, const char* entryText) {
+  if (IsStreamEntry(entryText)) return false;
+  // What players add to a file name that served as the title: " [untitled
+  // MP3]" after it, and " - " before it where the artist was empty.
+  const char* t = title;
+  if (std::strncmp(t, " - ", 3) == 0)
+    t += 3;
+  else if (std::strncmp(t, "- ", 2) == 0)
+    t += 2;
+  size_t len = std::strlen(t);
+  const char* mark = std::strstr(t, " [untitled ");
+  if (mark && len > 0 && t[len - 1] == ']') len = static_cast<size_t>(mark - t);
+  if (len == 0) return false;
+  // The entry's file name as written and as it is shown: decoded from a
+  // file address or from percent escapes, in UTF-8 as the title is.
+  const char* path = entryText;
+  bool url = EqualsNoCaseN(path, "file:", 5);
+  if (url) path += 5;
+  char decoded[MAXPATH];
+  char shown[MAXPATH];
+  PercentDecode(decoded, sizeof decoded, path);
+  ShownText(shown, sizeof shown, LastPart(decoded));
+  if (IsFileName(t, len, shown)) return true;
+  if (url) return false;
+  ShownText(shown, sizeof shown, LastPart(path));
+  return IsFileName(t, len, shown);
 }

@@ -85,5 +85,14 @@ int32_t NamesOfEntry(const char* text, char* title, char* artist, const RunSetti
 
 // A text a list gives for an entry ("Artist - Title", an #EXTINF text): the
 // artist before its first " - ", the title after it, the extension removed;
-// without " - " all of it is the title and the artist keeps its buffer.
+// without " - " all of it is the title and the artist keeps its buffer; a
+// text starting with "- " is a title without artist.
 void NamesFromListText(const char* text, char* title, char* artist, const RunSettings& s);
+
+// True when a title that a list gives for the entry entryText only repeats
+// the entry's file name, with or without its extension: players that found
+// no tags write the file name there ("03 Song.mp3", "03 Song.mp3 [untitled
+// MP3]", " - 03 Song.mp3 [untitled MP3]"). Such a title says nothing of the
+// entry; the names then come from the file or the path. A stream names no
+// file: its title always counts.
+bool TitleRepeatsFileName(const char* title, const char* entryText);

@@ -88,7 +88,9 @@ int OutputLine(TextStream* inFile, RowSink* sink) {
     if (!job) return READ_STOPPED;
     job->resolve = ResolveLine;
     CopyText(job->text, sizeof job->text, line);
-    CopyText(job->note, sizeof job->note, extinf.text);
+    // A text that only repeats the file name says nothing of the entry.
+    bool repeats = extinf.text[0] && TitleRepeatsFileName(extinf.text, line);
+    CopyText(job->note, sizeof job->note, repeats ? "" : extinf.text);
     job->number = extinf.seconds;
     SubmitJob(sink, job, !IsStreamEntry(line));
     extinf = ExtInf();

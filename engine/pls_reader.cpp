@@ -140,8 +140,13 @@ static bool SubmitEntry(PlsEntry* e, RowSink* sink) {
       ShownText(shown, sizeof shown, e->title);
       CopyText(e->title, sizeof e->title, shown);
     }
-    titleArtist = SplitTitle(e->title, &title, &artist, *sink->s);
   }
+  // An empty title, or one that only repeats the file name, says nothing
+  // of the entry: the file or the path gives the names.
+  if (e->haveTitle && e->haveFile &&
+      (e->title[0] == '\0' || TitleRepeatsFileName(e->title, e->file)))
+    e->haveTitle = false;
+  if (e->haveTitle) titleArtist = SplitTitle(e->title, &title, &artist, *sink->s);
   CopyText(job->title, sizeof job->title, title);
   CopyText(job->artist, sizeof job->artist, artist);
   job->number = e->length;

@@ -84,6 +84,8 @@ static void TrackRow(XspfState* st) {
   const char* artist = Given(st, F_CREATOR);
   const char* duration = Given(st, F_DURATION);
   const char* location = Given(st, F_LOCATION);
+  // A title that only repeats the file name says nothing of the track.
+  if (title && location && TitleRepeatsFileName(title, location)) title = nullptr;
   int32_t ms = duration ? Atoi32(duration) : 0;
   CopyText(job->title, sizeof job->title, title ? title : NOTITLE);
   CopyText(job->artist, sizeof job->artist, artist ? artist : NOARTIST);

@@ -7,9 +7,23 @@
 #include <new>
 #include <vector>
 
+#include <zlib.h>
+
 #include "base/handles.h"
 #include "base/text.h"
 #include "platform/files.h"
+
+// How a frame body is laid out: bytes before the encoding byte (a group id,
+// a data length), unsynchronisation to undo, compression, several values to
+// join.
+struct FrameForm {
+  unsigned prefix = 0;
+  bool unsync = false;
+  bool several = false;
+  bool zlib = false;
+  unsigned sizeAt = 0;        // where in the prefix a compressed frame's size is
+  bool syncSafeSize = false;  // and whether it is sync-safe
+};
 
 // The window is large enough for the frame headers of an ordinary tag; a
 // cover picture is skipped by moving the position, and the header after it
@@ -163,26 +177,52 @@ static void FromUtf16(Utf8Sink* s, const unsigned char* p, size_t n,
   }
 }
 
-// Encoding 3: UTF-8 bytes as they are, up to the first zero byte. A text
-// that the byte limit or the bounded read cut may end inside a character,
-// which is dropped.
-static void FromUtf8(Utf8Sink* s, const unsigned char* p, size_t n) {
-  const char* text = reinterpret_cast<const char*>(p);
-  size_t len = Utf8CutBytes(text, strnlen(text, n), s->limit - s->len);
-  size_t lead = len;
-  while (lead > 0 && len - lead < 3 && (p[lead - 1] & 0xC0) == 0x80) --lead;
-  if (lead > 0 && p[lead - 1] >= 0xC2 && p[lead - 1] <= 0xF4) {
-    size_t need = p[lead - 1] >= 0xF0 ? 4 : p[lead - 1] >= 0xE0 ? 3 : 2;
-    if (len - (lead - 1) < need) len = lead - 1;
+// Bytes of the longest start of a UTF-8 sequence at p (n bytes, p[0] a
+// byte >= 0x80) that could still become a valid character: 0 for a byte that
+// starts none.
+static size_t Utf8PartialLen(const unsigned char* p, size_t n) {
+  unsigned char c = p[0];
+  size_t need = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (need == 0) return 0;
+  // The second byte's range excludes overlong forms, surrogates and code
+  // points past U+10FFFF.
+  unsigned char lo = c == 0xE0 ? 0xA0 : c == 0xF0 ? 0x90 : 0x80;
+  unsigned char hi = c == 0xED ? 0x9F : c == 0xF4 ? 0x8F : 0xBF;
+  size_t k = 1;
+  if (k < n && k < need && p[k] >= lo && p[k] <= hi) ++k;
+  else return 1;
+  while (k < n && k < need && (p[k] & 0xC0) == 0x80) ++k;
+  return k;
+}
+
+// Encoding 3: UTF-8 up to the first zero byte. A byte sequence that is no
+// character (a writer that put 8-bit text under this encoding, a damaged
+// tag) shows as U+FFFD, one for each broken sequence, and the characters
+// around it stay. A sequence cut by the end of a read that stopped inside
+// the value (cut) is dropped: the rest of it was never read.
+static void FromUtf8(Utf8Sink* s, const unsigned char* p, size_t n, bool cut) {
+  size_t len = strnlen(reinterpret_cast<const char*>(p), n);
+  if (len < n) cut = false;  // the value ended at its zero byte
+  for (size_t k = 0; k < len;) {
+    size_t clen = p[k] < 0x80 ? 1 : Utf8CharLen(p + k, len - k);
+    if (p[k] < 0x80 || clen > 1) {
+      if (s->len + clen > s->limit) return;
+      std::memcpy(s->dst + s->len, p + k, clen);
+      s->len += clen;
+      k += clen;
+      continue;
+    }
+    size_t bad = Utf8PartialLen(p + k, len - k);
+    if (cut && bad > 0 && k + bad == len) return;
+    if (!PutCodePoint(s, 0xFFFD)) return;
+    k += bad > 0 ? bad : 1;
   }
-  std::memcpy(s->dst + s->len, text, len);
-  s->len += len;
 }
 
 // One value of a text frame in encoding enc. *bigEndian carries the byte
 // order of UTF-16 from one value to the next: a value may name its own.
 static void DecodeValue(Utf8Sink* s, unsigned char enc, const unsigned char* p,
-                        size_t n, bool* bigEndian) {
+                        size_t n, bool* bigEndian, bool cut) {
   switch (enc) {
     case 0:
       FromCp1252(s, p, n);
@@ -201,7 +241,7 @@ static void DecodeValue(Utf8Sink* s, unsigned char enc, const unsigned char* p,
       FromUtf16(s, p, n, true);
       break;
     default:
-      FromUtf8(s, p, n);
+      FromUtf8(s, p, n, cut);
       break;
   }
 }
@@ -220,10 +260,10 @@ static size_t ValueBytes(unsigned char enc, const unsigned char* p, size_t n) {
 
 // The text of a frame body after its encoding byte enc into str. With
 // several, every value that is not empty, joined by ", "; else the first
-// value only. Returns false, with str unchanged, for an encoding this reader
-// does not know.
+// value only. cut: the n bytes stop inside the body. Returns false, with str
+// unchanged, for an encoding this reader does not know.
 static bool DecodeFrameText(unsigned char enc, const unsigned char* p, size_t n,
-                            char* str, size_t limit, bool several) {
+                            char* str, size_t limit, bool several, bool cut) {
   if (enc > 3) return false;
   Utf8Sink sink = {str, limit, 0};
   bool bigEndian = false;
@@ -233,7 +273,7 @@ static bool DecodeFrameText(unsigned char enc, const unsigned char* p, size_t n,
     if (before > 0 && !PutCodePoint(&sink, ' ')) break;
     size_t start = sink.len;
     size_t len = ValueBytes(enc, p + at, n - at);
-    DecodeValue(&sink, enc, p + at, len, &bigEndian);
+    DecodeValue(&sink, enc, p + at, len, &bigEndian, cut);
     if (sink.len == start) sink.len = before;  // an empty value adds nothing
     at += len;
     if (!several) break;
@@ -253,14 +293,69 @@ static size_t Resync(unsigned char* p, size_t n) {
   return w;
 }
 
-uint32_t ReadFromFile(char* str, uint32_t fsize, size_t ssize, TagStream* fp,
-                      const FrameForm& form) {
+// Decodes the bytes of a text frame (its encoding byte first, len bytes)
+// into str. cut: the bytes stop inside the frame's text.
+static void DecodeBody(unsigned char* text, size_t len, bool cut, char* str, size_t ssize,
+                       bool several) {
+  if (len > ssize - 1) {
+    len = ssize - 1;
+    cut = true;
+  }
+  // A name holds at most ssize - 2 bytes (510 of a 512-byte buffer): the
+  // length every name of a listing is cut to, whatever it came from.
+  if (len >= 1) DecodeFrameText(text[0], text + 1, len - 1, str, ssize - 2, several, cut);
+}
+
+// A compressed frame is read whole (up to kMaxInflate bytes) and inflated
+// into at most the size its header states and kMaxInflate: a text frame of
+// that size is already far more than a name can show, and a frame that
+// claims more costs no more than that.
+static const size_t kMaxInflate = 1u << 20;
+
+static uint32_t ReadCompressed(char* str, uint32_t fsize, size_t ssize, TagStream* fp,
+                               const FrameForm& form) {
+  size_t want = fsize < kMaxInflate + form.prefix ? fsize : kMaxInflate + form.prefix;
+  std::unique_ptr<unsigned char[]> body(new (std::nothrow) unsigned char[want]);
+  if (!body) return 0;
+  size_t n = TsRead(fp, body.get(), want);
+  if (n <= form.prefix) return static_cast<uint32_t>(n);
+  const unsigned char* sz = body.get() + form.sizeAt;
+  uint32_t stated = form.syncSafeSize ? static_cast<uint32_t>(CalcSyncSafeInt(sz)) : CalcPlainInt(sz);
+  size_t outCap = stated < kMaxInflate ? stated : kMaxInflate;
+  if (outCap == 0) return static_cast<uint32_t>(n);
+  unsigned char* packed = body.get() + form.prefix;
+  size_t packedLen = n - form.prefix;
+  // Version 2.4 unsynchronises after compressing: undone first.
+  if (form.unsync) packedLen = Resync(packed, packedLen);
+  std::unique_ptr<unsigned char[]> text(new (std::nothrow) unsigned char[outCap]);
+  if (!text) return static_cast<uint32_t>(n);
+  z_stream z = {};
+  if (inflateInit(&z) != Z_OK) return static_cast<uint32_t>(n);
+  z.next_in = packed;
+  z.avail_in = static_cast<uInt>(packedLen);
+  z.next_out = text.get();
+  z.avail_out = static_cast<uInt>(outCap);
+  int rc = inflate(&z, Z_FINISH);
+  size_t len = outCap - z.avail_out;
+  inflateEnd(&z);
+  // Damaged data gives what inflated before the damage, as a text cut there.
+  DecodeBody(text.get(), len, rc != Z_STREAM_END, str, ssize, form.several);
+  return static_cast<uint32_t>(n);
+}
+
+// The body of one text frame of fsize bytes at fp's position: its text, in
+// the encoding its first byte names, into str (ssize bytes) as UTF-8; of
+// several zero-separated values the first, or with form.several all that
+// are not empty, joined by ", ". Reads no more of the body than can be
+// copied; returns the bytes read. The caller moves past the body itself.
+static uint32_t ReadTextFrame(char* str, uint32_t fsize, size_t ssize, TagStream* fp,
+                              const FrameForm& form) {
   // No body, no encoding byte to look at.
   if (fsize <= form.prefix || ssize < 2) return 0;
+  if (form.zlib) return ReadCompressed(str, fsize, ssize, fp, form);
   // Only the bytes that can be copied are read: the prefix, the encoding
   // byte and min(ssize - 1, fsize) - 1 text bytes, twice that when the body
-  // is unsynchronised. The rest of the body is never loaded, so a frame that
-  // claims 4 GB costs nothing.
+  // is unsynchronised. The rest of the body is never loaded.
   size_t want = ssize - 1 < fsize ? ssize - 1 : fsize;
   if (form.unsync) want = 2 * want < fsize ? 2 * want : fsize;
   want += form.prefix;
@@ -272,17 +367,19 @@ uint32_t ReadFromFile(char* str, uint32_t fsize, size_t ssize, TagStream* fp,
   unsigned char* text = body.get() + form.prefix;
   size_t len = n - form.prefix;
   if (form.unsync) len = Resync(text, len);
-  if (len > ssize - 1) len = ssize - 1;
-  // With ssize 512 a text is cut to 510 bytes, as the 8-bit copy always was.
-  if (len >= 1) DecodeFrameText(text[0], text + 1, len - 1, str, ssize - 2, form.several);
+  DecodeBody(text, len, n < fsize, str, ssize, form.several);
   return static_cast<uint32_t>(n);
 }
 
 // ---- ID3v1 ----
 
+// A trailer field is 30 bytes, padded by its writer with zeros or, by many
+// writers, with blanks; neither belongs to the name.
 static void CopyTrailerField(char* dst, size_t strsize, const char* field) {
+  size_t n = strnlen(field, 30);
+  while (n > 0 && field[n - 1] == ' ') --n;
   Utf8Sink sink = {dst, strsize - 1, 0};
-  FromCp1252(&sink, reinterpret_cast<const unsigned char*>(field), 30);
+  FromCp1252(&sink, reinterpret_cast<const unsigned char*>(field), n);
   dst[sink.len] = '\0';
 }
 
@@ -317,6 +414,30 @@ static const struct {
 // tags that writers make).
 static const uint64_t kMaxResyncTag = 16u << 20;
 
+// How the body of a frame with the second flag byte flags is laid out.
+// Version 2.3 puts the inflated size (4 bytes, when compressed) before the
+// group id; 2.4 puts the group id before the data length (4 bytes,
+// sync-safe), which a compressed frame must have. False for a frame that
+// cannot be read: encrypted, or compressed without its size.
+static bool FrameFormOf(int major, unsigned char flags, bool tagUnsync, FrameForm* form) {
+  if (major == 3) {
+    if (flags & 0x40) return false;  // encrypted
+    form->zlib = (flags & 0x80) != 0;
+    form->prefix = (form->zlib ? 4 : 0) + ((flags & 0x20) ? 1 : 0);
+    form->sizeAt = 0;
+    return true;
+  }
+  if (flags & 0x04) return false;  // encrypted
+  form->zlib = (flags & 0x08) != 0;
+  if (form->zlib && !(flags & 0x01)) return false;
+  form->sizeAt = (flags & 0x40) ? 1 : 0;
+  form->prefix = form->sizeAt + ((flags & 0x01) ? 4 : 0);
+  form->syncSafeSize = true;
+  form->unsync = tagUnsync || (flags & 0x02);
+  form->several = true;
+  return true;
+}
+
 // Walks the frames from the current position up to tagEnd and reads the
 // title and artist frames into fields. Frame header layouts: version 2.2
 // three-character id and a plain 3-byte size; 2.3 four characters, plain
@@ -332,22 +453,16 @@ static void ReadFrames(TagStream* ts, uint64_t tagEnd, int major, bool tagUnsync
                      : major == 3 ? CalcPlainInt(h + 4)
                                   : static_cast<uint32_t>(CalcSyncSafeInt(h + 4));
     uint64_t bodyStart = ts->pos;
+    // A frame that claims more than the rest of the tag is damaged: its
+    // body would run into the audio or whatever follows the tag, and no
+    // frame after it can be found. The walk ends here.
+    if (fsize > tagEnd - bodyStart) break;
     for (const auto& f : kTextFrames) {
       if (major == 2 ? std::memcmp(h, f.id22, 3) != 0 : std::memcmp(h, f.id, 4) != 0)
         continue;
       FrameForm form;
-      unsigned char flags = major == 2 ? 0 : h[9];
-      bool readable = true;
-      if (major == 3) {
-        readable = !(flags & 0xC0);            // compressed, encrypted
-        form.prefix = (flags & 0x20) ? 1 : 0;  // group id
-      } else if (major == 4) {
-        readable = !(flags & 0x0C);  // compressed, encrypted
-        form.prefix = ((flags & 0x40) ? 1 : 0) + ((flags & 0x01) ? 4 : 0);
-        form.unsync = tagUnsync || (flags & 0x02);
-        form.several = true;
-      }
-      if (readable) ReadFromFile(fields[f.field], fsize, strsize, ts, form);
+      if (major > 2 && !FrameFormOf(major, h[9], tagUnsync, &form)) break;
+      ReadTextFrame(fields[f.field], fsize, strsize, ts, form);
       break;
     }
     // Every frame, read or not, is left at the end of its body.

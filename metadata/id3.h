@@ -35,19 +35,6 @@ struct V2XHEADER {
   unsigned char numflagbytes;
 };
 
-// A frame header.
-struct TAGHEADER {
-  char id[4];
-  unsigned char size[4];
-  unsigned char flags[2];
-};
-static_assert(sizeof(TAGHEADER) == 10, "a frame header is 10 bytes");
-
-// An open media file as the tag reader reads it: a read position that moves
-// without system calls, and a window of the file that serves the small reads
-// (frame headers) of a tag from one block read.
-struct TagStream;
-
 // Which names a file's tags gave (not empty texts).
 constexpr int32_t ID3_TITLE = 1;
 constexpr int32_t ID3_ARTIST = 2;
@@ -93,19 +80,3 @@ int32_t CalcSyncSafeInt(const unsigned char* size);
 
 // The big-endian 32-bit number of the 4 bytes at b.
 uint32_t CalcPlainInt(const unsigned char* b);
-
-// How a frame body is laid out: bytes before the encoding byte (a group id,
-// a data length), unsynchronisation to undo, several values to join.
-struct FrameForm {
-  unsigned prefix = 0;
-  bool unsync = false;
-  bool several = false;
-};
-
-// The body of one text frame of fsize bytes at fp's position: its text, in
-// the encoding its first byte names, into str (ssize bytes) as UTF-8; of
-// several zero-separated values the first, or with form.several all that
-// are not empty, joined by ", ". Reads no more of the body than can be
-// copied; returns the bytes read. The caller moves past the body itself.
-uint32_t ReadFromFile(char* str, uint32_t fsize, size_t ssize, TagStream* fp,
-                      const FrameForm& form = FrameForm());

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include <zlib.h>
+
 #include "support.h"
 
 // n copies of bytes.
@@ -51,6 +53,15 @@ inline std::string Unsync(const std::string& bytes) {
     r += c;
     if (c == '\xFF') r += '\0';
   }
+  return r;
+}
+// bytes compressed as a compressed frame carries them.
+inline std::string Deflate(const std::string& bytes) {
+  uLongf n = compressBound(bytes.size());
+  std::string r(n, '\0');
+  compress(reinterpret_cast<Bytef*>(&r[0]), &n, reinterpret_cast<const Bytef*>(bytes.data()),
+           bytes.size());
+  r.resize(n);
   return r;
 }
 // A text frame with encoding byte enc.

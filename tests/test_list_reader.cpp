@@ -184,6 +184,10 @@ TEST(OutputLine, FileTitles) {
       {"Band (UK) - Song.wav", "Band (UK)\tSong\t00:00:01\n"},
       {"Artist - (3:45).wav", "Artist\t(Kein Titel)\t00:03:45\n"},
       {"Artist - Song.unknown", "Artist\tSong.unknown\t00:00:01\n"},
+      // A track number before the dash names no artist; a year does.
+      {"03 - Song.wav", "(Kein Interpret)\tSong\t00:00:01\n"},
+      {"1-03 - Song.wav", "(Kein Interpret)\tSong\t00:00:01\n"},
+      {"1984 - Song.wav", "1984\tSong\t00:00:01\n"},
   };
   for (const auto& c : cases) {
     WriteFile(dir / c.name, wav);

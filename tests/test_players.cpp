@@ -245,6 +245,15 @@ TEST_F(Players, M3u) {
            "\n#EXTINF:7,NENA - Nur geträumt\n" + Up(kGetraeumt) +
            "\n#EXTINF:202,Falco - Rock Me Amadeus\n" + Up(kGone) + "\n",
        std::string(kWesterland.row) + kMaenner.row + kGetraeumt.row + gone},
+      // Files without tags: the player wrote the file name as the text
+      // (Quod Libet with its mark); a stream without artist keeps its dash.
+      {"untagged files", "Playlists/Untagged.m3u",
+       "#EXTM3U\n#EXTINF:1,Kraftwerk - Das Model.wav\n" + Up(kModel) +
+           "\n#EXTINF:202,01 Rock Me Amadeus.mp3 [untitled MP3]\n" + Up(kGone) +
+           "\n#EXTINF:202,01 Rock Me Amadeus\n" + Up(kGone) + "\n#EXTINF:0, - radioeins vom rbb\n" +
+           kStream + "\n",
+       std::string(kModel.row) + "Falco\t01 Rock Me Amadeus\t00:03:22\n" +
+           "Falco\t01 Rock Me Amadeus\t00:03:22\n" + kStreamRow},
       // Backslashes, CR LF, a byte-order mark, no #EXTINF.
       {"foobar2000", "Playlists/foobar2000.m3u8",
        "\xEF\xBB\xBF" + Crlf(Backslashed(Up(kWesterland) + "\n" + Up(kMaenner) + "\n" +
@@ -329,6 +338,13 @@ TEST_F(Players, Pls) {
        "File5=" + Up(kGone) + "\nTitle5=Falco - Rock Me Amadeus\nLength5=202.48\n"
        "NumberOfEntries=5\nVersion=2\n",
        kAllFour + "Falco\tRock Me Amadeus\t00:03:22\n"},
+      // File names as titles: empty (Strawberry), with Quod Libet's mark and
+      // empty artist, or as they are: the files' or the paths' names.
+      {"untagged files", "Playlists/Untagged.pls",
+       "[playlist]\nFile1=" + Up(kModel) + "\nTitle1=\nLength1=1\nFile2=" + Up(kModel) +
+           "\nTitle2= - Kraftwerk - Das Model.wav [untitled WAV]\nFile3=" + Up(kGone) +
+           "\nTitle3=01 Rock Me Amadeus.mp3\nLength3=202\n",
+       std::string(kModel.row) + kModel.row + "Falco\t01 Rock Me Amadeus\t00:03:22\n"},
   });
 }
 
@@ -435,6 +451,12 @@ TEST_F(Players, Xspf) {
       {"Strawberry", "Playlists/Strawberry.xspf", strawberry,
        threeTagged + "Falco\tRock Me Amadeus\t00:03:22\n"},
       {"Quod Libet", "Playlists/Quod Libet.xspf", quodlibet, kAllFour},
+      // File names as titles of files without tags.
+      {"Rhythmbox, untagged", "Untagged.xspf",
+       head + "<trackList>\n" + rbTrack(Encoded(Rel(kModel)), "Kraftwerk - Das Model.wav", "", "") +
+           rbTrack(Encoded(Rel(kGone)), "01 Rock Me Amadeus.mp3", "", "") +
+           "</trackList></playlist>\n",
+       std::string(kModel.row) + "Falco\t01 Rock Me Amadeus\t00:00:00\n"},
   });
 }
 
