@@ -53,6 +53,10 @@ static void Usage(FILE* f) {
       "  --width-title N       Breite der Titelspalte (10 bis 250)\n"
       "  --threads N           so viele Dateien zugleich lesen (1 bis 64; sonst\n"
       "                        MIRTUN_THREADS oder 8)\n"
+      "  --music-dir ORDNER    Musikordner: relative Einträge, die neben der Liste\n"
+      "                        keine Datei nennen, werden dort gesucht (sonst der\n"
+      "                        gespeicherte Musikordner, music_directory aus der\n"
+      "                        MPD-Konfiguration oder XDG_MUSIC_DIR)\n"
       "\n"
       "Sonstiges:\n"
       "  --defaults            von den Anfangswerten statt den gespeicherten\n"
@@ -69,7 +73,8 @@ static void Usage(FILE* f) {
 enum {
   OPT_HTML = 256, OPT_TEXT, OPT_IMPORT, OPT_TOTAL, OPT_NOTOTAL, OPT_COMMA,
   OPT_TAB, OPT_FORMULA, OPT_NOFORMULA, OPT_ARTFIRST, OPT_TITFIRST, OPT_STRIP,
-  OPT_KEEP, OPT_EXT, OPT_WART, OPT_WTIT, OPT_DEFAULTS, OPT_VERSION, OPT_THREADS
+  OPT_KEEP, OPT_EXT, OPT_WART, OPT_WTIT, OPT_DEFAULTS, OPT_VERSION, OPT_THREADS,
+  OPT_MUSICDIR
 };
 
 static const struct option kOptions[] = {
@@ -90,6 +95,7 @@ static const struct option kOptions[] = {
     {"width-artist", required_argument, nullptr, OPT_WART},
     {"width-title", required_argument, nullptr, OPT_WTIT},
     {"threads", required_argument, nullptr, OPT_THREADS},
+    {"music-dir", required_argument, nullptr, OPT_MUSICDIR},
     {"defaults", no_argument, nullptr, OPT_DEFAULTS},
     {"force", no_argument, nullptr, 'f'},
     {"help", no_argument, nullptr, 'h'},
@@ -126,6 +132,10 @@ static int ReadArgs(int argc, char** argv, CliArgs* args) {
         args->threads = n < 1 ? 1 : n > 64 ? 64 : n;
         break;
       }
+      case OPT_MUSICDIR:
+        // A cut folder would be another folder.
+        if (std::strlen(optarg) >= sizeof g_MusicDir) return UsageError("--music-dir: der Ordnername ist zu lang");
+        break;
       case 'h': Usage(stdout); return 0;
       case OPT_VERSION: std::printf("mirtun-convert %s\n", MIRTUN_V); return 0;
       case '?':
@@ -172,6 +182,7 @@ static void ApplyOptions(int argc, char** argv) {
       case OPT_EXT: CopyText(g_FileExt, sizeof g_FileExt, optarg); break;
       case OPT_WART: g_ColWArt = WidthFromText(optarg); break;
       case OPT_WTIT: g_ColWTit = WidthFromText(optarg); break;
+      case OPT_MUSICDIR: CopyText(g_MusicDir, sizeof g_MusicDir, optarg); break;
       default: break;
     }
   }

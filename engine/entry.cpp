@@ -58,10 +58,21 @@ static size_t SchemeLength(const char* text) {
   return n >= 2 && std::strncmp(text + n, "://", 3) == 0 ? n : 0;
 }
 
-// Tries one spelling of a path; on success e names the file.
+// Tries one spelling of a path; on success e names the file. A relative
+// path is taken in the folder of the list at listPath.
 static bool TryPath(const char* candidate, const char* listPath, Entry* e) {
   ResolveEntry(candidate, listPath, e->path, sizeof e->path);
   if (!FileExists(e->path)) return false;
+  e->kind = ENTRY_FILE;
+  return true;
+}
+
+// The same for a relative path in the music folder.
+static bool TryInFolder(const char* candidate, const char* folder, Entry* e) {
+  size_t n = std::strlen(folder);
+  bool slash = n > 0 && folder[n - 1] == '/';
+  size_t len = FormatText(e->path, sizeof e->path, "%s%s%s", folder, slash ? "" : "/", candidate);
+  if (len + 1 >= sizeof e->path || !FileExists(e->path)) return false;
   e->kind = ENTRY_FILE;
   return true;
 }
@@ -102,17 +113,17 @@ void NamesWithoutFile(const Entry& e, char* title, char* artist, const RunSettin
 
 int32_t NamesOfEntry(const char* text, char* title, char* artist, const RunSettings& s) {
   Entry entry;
-  LocateEntry(text, s.source, &entry);
+  LocateEntry(text, s, &entry);
   if (entry.kind == ENTRY_FILE) return NamesFromFile(entry.path, title, artist, s);
   NamesWithoutFile(entry, title, artist, s);
   return 0;
 }
 
-void LocateEntry(const char* text, const char* listPath, Entry* e) {
+void LocateEntry(const char* text, const RunSettings& s, Entry* e) {
   e->kind = ENTRY_MISSING;
   e->path[0] = '\0';
   if (EqualsNoCaseN(text, "file:/", 6)) {
-    LocateFileUrl(text, listPath, e);
+    LocateFileUrl(text, s.source, e);
     return;
   }
   if (IsStreamEntry(text)) {
@@ -124,7 +135,8 @@ void LocateEntry(const char* text, const char* listPath, Entry* e) {
   // The spellings to try, in this order; each also with "/" for "\".
   char utf8[MAXPATH];
   char decoded[MAXPATH];
-  const char* forms[3];
+  char slashed[3][MAXPATH];
+  const char* forms[6];
   int count = 0;
   forms[count++] = text;
   if (!IsValidUtf8(text, std::strlen(text))) {
@@ -134,15 +146,21 @@ void LocateEntry(const char* text, const char* listPath, Entry* e) {
   bool escaped = PercentDecode(decoded, sizeof decoded, text);
   if (escaped) forms[count++] = decoded;
   ShownText(e->shown, sizeof e->shown, escaped ? decoded : text);
+  if (std::strchr(text, '\\')) {
+    for (int k = 0, n = count; k < n; ++k) {
+      CopyText(slashed[k], sizeof slashed[k], forms[k]);
+      for (char* p = slashed[k]; (p = std::strchr(p, '\\')) != nullptr; ++p) *p = '/';
+      forms[count++] = slashed[k];
+    }
+  }
 
   for (int k = 0; k < count; ++k)
-    if (TryPath(forms[k], listPath, e)) return;
-  if (!std::strchr(text, '\\')) return;
-  for (int k = 0; k < count; ++k) {
-    char slashed[MAXPATH];
-    CopyText(slashed, sizeof slashed, forms[k]);
-    for (char* p = slashed; (p = std::strchr(p, '\\')) != nullptr; ++p) *p = '/';
-    if (TryPath(slashed, listPath, e)) return;
+    if (TryPath(forms[k], s.source, e)) return;
+  // Not beside the list: a relative entry may be relative to the music
+  // folder, as lists kept apart from the music are written.
+  if (s.musicDir[0] && text[0] != '/') {
+    for (int k = 0; k < count; ++k)
+      if (forms[k][0] != '/' && TryInFolder(forms[k], s.musicDir, e)) return;
   }
   e->path[0] = '\0';
 }

@@ -42,8 +42,10 @@ void ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap
 // when at least one escape was decoded.
 bool PercentDecode(char* dst, size_t cap, const char* src);
 
-// Finds what text, an entry of the list at listPath, names.
-void LocateEntry(const char* text, const char* listPath, Entry* e);
+// Finds what text, an entry of the list s.source, names. A relative path
+// that names no file beside the list in any spelling is looked for in the
+// music folder s.musicDir, when there is one.
+void LocateEntry(const char* text, const RunSettings& s, Entry* e);
 
 // Names from the parts of a path that names no file: the title from the last
 // part (its extension removed), the artist from the folder two levels above

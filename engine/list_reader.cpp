@@ -58,7 +58,7 @@ static void ResolveLine(RowJob* job, const RunSettings& s) {
   CopyText(job->title, sizeof job->title, NOTITLE);
   CopyText(job->artist, sizeof job->artist, NOARTIST);
   Entry entry;
-  LocateEntry(job->text, s.source, &entry);
+  LocateEntry(job->text, s, &entry);
   if (entry.kind == ENTRY_FILE) {
     int32_t time = NamesFromFile(entry.path, job->title, job->artist, s);
     job->seconds = time > 0 ? time : job->number;

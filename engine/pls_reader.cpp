@@ -105,7 +105,7 @@ constexpr uint32_t kTitleArtist = 4;  // the title gave an artist too
 // FileN, job->title and job->artist what TitleN gave, job->number LengthN.
 static void ResolveFile(RowJob* job, const RunSettings& s) {
   Entry entry;
-  LocateEntry(job->text, s.source, &entry);
+  LocateEntry(job->text, s, &entry);
   int32_t seconds = job->number;
   int32_t media = 0;
   if (entry.kind == ENTRY_FILE) {

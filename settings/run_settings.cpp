@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "settings/music_dir.h"
 #include "settings/settings.h"
 
 // The entries of the record's table, in order, each copied behind the one
@@ -41,6 +42,7 @@ RunSettings TakeRunSettings() {
   s.widthTitle = g_ColWTit;
   CopyExtTable(&s.ext);
   CopyText(s.source, sizeof s.source, g_opnFName);
+  MusicFolder(g_MusicDir, s.musicDir, sizeof s.musicDir);
   s.threads = ThreadsFromEnvironment();
   s.aheadAtOnce = false;
   return s;

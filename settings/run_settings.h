@@ -3,6 +3,7 @@
 // program-wide variables, and needs nothing from whoever started it.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 #include "base/limits.h"
@@ -26,6 +27,9 @@ struct RunSettings {
   int32_t widthTitle;
   ExtTable ext;
   char source[MAXPATH];  // the source list, whose folder relative entries use
+  // Where relative entries that name no file beside the list are looked
+  // for: the setting, else the system's music folder; empty when none.
+  char musicDir[PATH_MAX];
   // Threads that read the entries' files ahead of the row being written;
   // 1 reads each file when its row is written. Not stored: the
   // environment's MIRTUN_THREADS (1..64) or 8.

@@ -20,6 +20,7 @@ char g_oInitDir[MAXPATH];
 char g_sInitDir[MAXPATH];
 char g_FileExt[MAXPATH] = DEFAULT_EXTENSIONS;
 char g_FExtBuf[MAXPATH];
+char g_MusicDir[MAXPATH];
 
 int32_t g_ColWTit = 30;
 int32_t g_ColWArt = 30;
@@ -62,6 +63,7 @@ void ResetSettings() {
   g_savFName[0] = '\0';
   g_oInitDir[0] = '\0';
   g_sInitDir[0] = '\0';
+  g_MusicDir[0] = '\0';
   CopyText(g_FileExt, sizeof g_FileExt, DEFAULT_FILE_EXT);
   std::memset(g_FExtBuf, 0, sizeof g_FExtBuf);
   g_ColWTit = 30;

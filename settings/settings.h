@@ -32,6 +32,10 @@ extern char g_oInitDir[MAXPATH];  // folder of the last chosen source, with trai
 extern char g_sInitDir[MAXPATH];  // folder of the last chosen target, with trailing "/"
 extern char g_FileExt[MAXPATH];   // extension list, comma separated
 extern char g_FExtBuf[MAXPATH];   // working copy of g_FileExt, cut into entries
+// The music folder ("Musikordner") in which relative entries are looked
+// for that name no file beside their list; empty: the one the system names
+// (settings/music_dir.h).
+extern char g_MusicDir[MAXPATH];
 
 // Column widths in characters; stored values may hold any 32-bit number.
 extern int32_t g_ColWTit;

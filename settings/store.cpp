@@ -28,7 +28,7 @@ struct TextValue {
 static const TextValue kTextValues[] = {
     {"OpenInitDir", g_oInitDir},     {"SaveInitDir", g_sInitDir},
     {"OpenPathFName", g_opnFName},   {"SavePathFName", g_savFName},
-    {"FileExtensions", g_FileExt},
+    {"FileExtensions", g_FileExt},   {"MusicFolder", g_MusicDir},
 };
 
 // A number as the store keeps it: four bytes, little-endian.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,29 @@ struct TempDir {
   ~TempDir();
   std::string File(const std::string& name) const { return path + "/" + name; }
   std::string operator/(const std::string& name) const { return File(name); }
+};
+
+// An environment variable set (or, with value null, unset) for the
+// lifetime of this object, then put back.
+struct ScopedEnv {
+  std::string name;
+  bool had;
+  std::string old;
+  ScopedEnv(const char* n, const char* value) : name(n) {
+    const char* v = std::getenv(n);
+    had = v != nullptr;
+    if (had) old = v;
+    if (value)
+      setenv(n, value, 1);
+    else
+      unsetenv(n);
+  }
+  ~ScopedEnv() {
+    if (had)
+      setenv(name.c_str(), old.c_str(), 1);
+    else
+      unsetenv(name.c_str());
+  }
 };
 
 void WriteFile(const std::string& path, const std::string& bytes);

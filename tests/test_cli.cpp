@@ -72,6 +72,12 @@ TEST_F(CliTest, WritesEveryStyleToStandardOutput) {
   CliResult html = Run({"--html", "a.pls"});
   EXPECT_NE(html.out.find("<title>Playlist " + dir.File("a.pls") + "</title>"), std::string::npos);
   EXPECT_NE(html.out.find("<td>Tom Sawyer, Live</td>"), std::string::npos);
+  // A relative entry that names no file beside the list, in the music folder.
+  mkdir(dir.File("Musik").c_str(), 0700);
+  WriteFile(dir.File("Musik/Band - Lied.xyz"), "");
+  WriteFile(dir.File("mpd.m3u"), "Band - Lied.xyz\n");
+  CliResult music = Run({"--import", "--no-total", "--music-dir", dir.File("Musik"), "mpd.m3u"});
+  EXPECT_EQ(music.out, "Band,Lied.xyz,00:00:00\n") << music.err;
 }
 
 TEST_F(CliTest, TargetFileAndOverwrite) {

@@ -123,6 +123,7 @@ class Players : public ::testing::Test {
  protected:
   TempDir lib;
   TempDir out;
+  std::string musicDir;  // the setting "Musikordner"
 
   void SetUp() override {
     ASSERT_FALSE(lib.path.empty());
@@ -160,6 +161,7 @@ class Players : public ::testing::Test {
     const std::string path = lib / list;
     WriteFile(path, text);
     PlainImportSettings();
+    CopyText(g_MusicDir, MAXPATH, musicDir.c_str());
     CopyText(g_opnFName, MAXPATH, path.c_str());
     const std::string target = out / "listing.txt";
     ConvertResult r = ConvertToFile(TakeRunSettings(), target.c_str(), true);
@@ -346,6 +348,30 @@ TEST_F(Players, Pls) {
            "\nTitle3=01 Rock Me Amadeus.mp3\nLength3=202\n",
        std::string(kModel.row) + kModel.row + "Falco\t01 Rock Me Amadeus\t00:03:22\n"},
   });
+}
+
+// MPD keeps its lists in a folder of their own, with entries relative to
+// its music folder: found there through its configuration, or through the
+// setting, which comes first. Entries beside the list stay found there.
+TEST_F(Players, Mpd) {
+  TempDir config;
+  ScopedEnv xdg("XDG_CONFIG_HOME", config.path.c_str());
+  std::filesystem::create_directories(config / "mpd");
+  const std::string list = Path(kWesterland) + "\n" + Path(kMaenner) + "\n" + Path(kGone) +
+                           "\n" + Up(kModel) + "\n";
+  const std::string gone = "(Kein Interpret)\t01 Rock Me Amadeus\t00:00:00\n";
+  const std::string rows = std::string(kWesterland.row) + kMaenner.row + gone + kModel.row;
+  WriteFile(config / "mpd/mpd.conf",
+            "# comment\nplaylist_directory \"~/.mpd/playlists\"\nmusic_directory  \"" +
+                lib / "Music" + "\"\n");
+  Check({{"MPD", "Playlists/MPD.m3u", list, rows}});
+  WriteFile(config / "mpd/mpd.conf", "music_directory \"" + lib / "Nowhere" + "\"\n");
+  musicDir = lib / "Music";
+  Check({{"MPD, the setting", "Playlists/MPD.m3u", list, rows}});
+  musicDir.clear();
+  Check({{"MPD, no music folder", "Playlists/MPD.m3u", list,
+          "(Kein Interpret)\t01 Westerland\t00:00:00\n(Kein Interpret)\t04 Männer\t00:00:00\n" +
+              gone + kModel.row}});
 }
 
 TEST_F(Players, Xspf) {

@@ -94,7 +94,7 @@ TEST_F(StoreTest, NoStoreKeepsStartValuesAndIsCreatedByTheFirstStore) {
   EXPECT_EQ(fs::status(path_).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write);
   for (const char* name : {"OpenInitDir", "SaveInitDir", "OpenPathFName",
-                           "SavePathFName", "FileExtensions"})
+                           "SavePathFName", "FileExtensions", "MusicFolder"})
     EXPECT_EQ(StoredLength(name), MAXPATH) << name;
   EXPECT_EQ(StoredLength("Flags"), MAXDATA);
 }

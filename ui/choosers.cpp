@@ -76,3 +76,14 @@ int saveFile(HWND hDlg) {
   SetDlgItemTextA(hDlg, TARGET, g_savFName);
   return 1;
 }
+
+int chooseFolder(HWND hDlg, int id) {
+  char folder[MAXPATH];
+  GetDlgItemTextA(hDlg, id, folder, sizeof folder);
+  char parent[MAXPATH];
+  if (!RunChooser(hDlg, folder, "Musikordner wählen", nullptr, folder,
+                  OFN_LONGNAMES | OFN_FOLDER | OFN_PATHMUSTEXIST, nullptr, parent))
+    return 0;
+  SetDlgItemTextA(hDlg, id, folder);
+  return 1;
+}

@@ -6,6 +6,8 @@
 constexpr unsigned OFN_PATHMUSTEXIST = 0x00000800;
 constexpr unsigned OFN_FILEMUSTEXIST = 0x00001000;
 constexpr unsigned OFN_LONGNAMES = 0x00200000;
+// The choice is a folder, not a file.
+constexpr unsigned OFN_FOLDER = 0x01000000;
 
 // What a file chooser is given and gives back.
 struct OPENFILENAMEA {
@@ -41,6 +43,10 @@ int QtGetOpenFileName(OPENFILENAMEA* ofn);
 // Source chooser: the chosen source, its folder remembered, and a target
 // derived from it; both fields refilled. 1 when chosen, 0 when cancelled.
 int openFile(HWND hDlg);
+
+// Folder chooser of the options dialog: the chosen folder into the field
+// id of hDlg. 1 when chosen, 0 when cancelled.
+int chooseFolder(HWND hDlg, int id);
 
 // Target chooser: the chosen target, its folder remembered as the target
 // folder; the target field refilled. 1 when chosen, 0 when cancelled.

@@ -40,8 +40,10 @@ int QtGetOpenFileName(OPENFILENAMEA* ofn) {
   dlg.setOption(QFileDialog::DontUseNativeDialog);
   dlg.setOption(QFileDialog::HideNameFilterDetails);
   dlg.setAcceptMode(QFileDialog::AcceptOpen);
-  dlg.setFileMode(ofn->Flags & OFN_FILEMUSTEXIST ? QFileDialog::ExistingFile
-                                                 : QFileDialog::AnyFile);
+  dlg.setFileMode(ofn->Flags & OFN_FOLDER          ? QFileDialog::Directory
+                  : ofn->Flags & OFN_FILEMUSTEXIST ? QFileDialog::ExistingFile
+                                                   : QFileDialog::AnyFile);
+  if (ofn->Flags & OFN_FOLDER) dlg.setOption(QFileDialog::ShowDirsOnly);
   QStringList filters = NameFilters(ofn->lpstrFilter);
   dlg.setNameFilters(filters);
   int index = ofn->nFilterIndex > 0 ? static_cast<int>(ofn->nFilterIndex) - 1 : 0;
@@ -55,7 +57,8 @@ int QtGetOpenFileName(OPENFILENAMEA* ofn) {
   while (dlg.exec() == QDialog::Accepted && !dlg.selectedFiles().isEmpty()) {
     QString chosen = dlg.selectedFiles().first();
     QByteArray path = chosen.toUtf8();
-    if ((ofn->Flags & OFN_PATHMUSTEXIST) && !QFileInfo(chosen).dir().exists()) {
+    if ((ofn->Flags & OFN_PATHMUSTEXIST) && !(ofn->Flags & OFN_FOLDER) &&
+        !QFileInfo(chosen).dir().exists()) {
       QMessageBox::warning(&dlg, dlg.windowTitle(),
                            QStringLiteral("Der Ordner %1 existiert nicht.")
                                .arg(QFileInfo(chosen).path()));

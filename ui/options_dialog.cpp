@@ -4,6 +4,7 @@
 #include "settings/options.h"
 #include "settings/settings.h"
 #include "ui/app_state.h"
+#include "ui/choosers.h"
 #include "ui/help.h"
 #include "ui/info_dialog.h"
 #include "ui/resources/resource.h"
@@ -43,6 +44,7 @@ static void ExtensionRule(HWND hDlg) {
 INT_PTR InitializeOptions(HWND hDlg, WPARAM, LPARAM) {
   CenterOverMainDialog(hDlg);
   SetDlgItemTextA(hDlg, EXTENSIONS, g_FileExt);  // runs the extension rule
+  SetDlgItemTextA(hDlg, MUSICDIR, g_MusicDir);
   ShowWidth(hDlg, COLWTIT, g_ColWTit);
   ShowWidth(hDlg, COLWART, g_ColWArt);
   // Restored flags hold their bit's value; any non-zero value is "on". The
@@ -69,6 +71,7 @@ static void TakeOver(HWND hDlg) {
   g_formlFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, TOTFORM));
   GetDlgItemTextA(hDlg, EXTENSIONS, g_FileExt, sizeof g_FileExt);
   BuildExtensionTable();
+  GetDlgItemTextA(hDlg, MUSICDIR, g_MusicDir, sizeof g_MusicDir);
   g_ColWTit = ReadWidth(hDlg, COLWTIT);
   g_ColWArt = ReadWidth(hDlg, COLWART);
 }
@@ -95,6 +98,9 @@ INT_PTR OptDlgFunc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         case EXTENSIONS:
           if (HIWORD(wParam) == EN_CHANGE) ExtensionRule(hDlg);
           return 0;
+        case MUSICDIRBTN:
+          chooseFolder(hDlg, MUSICDIR);
+          return 1;
         case IDOOK:
           TakeOver(hDlg);
           EndOptions(hDlg, 1);

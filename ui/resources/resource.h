@@ -52,3 +52,6 @@ constexpr int LBL_TITLE = 415;
 constexpr int LBL_ORDER = 416;
 constexpr int TITFIRST = 419;
 constexpr int ARTFIRST = 420;
+constexpr int LBL_MUSICDIR = 421;
+constexpr int MUSICDIR = 422;
+constexpr int MUSICDIRBTN = 423;

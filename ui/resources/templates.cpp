@@ -39,31 +39,34 @@ static const ControlTemplate kInfoControls[] = {
     {INFO_OK, ControlKind::PushButton, "OK", TABSTOP | DEFPUSHBUTTON, 72, 76, 40, 14},
 };
 
-// Options dialog: "Allgemein" holds the column order and the extension
-// removal with its list; "Textausgabe" the separator and the formula of the
+// Options dialog: "Allgemein" holds the column order, the extension
+// removal with its list and the music folder with its chooser; "Textausgabe" the separator and the formula of the
 // import text and the two widths of the formatted text. "Abbrechen", not
 // "OK", is the default button.
 static const ControlTemplate kOptionsControls[] = {
-    {GRP_GENERAL, ControlKind::GroupBox, "Allgemein", GROUP, 6, 6, 186, 59},
+    {GRP_GENERAL, ControlKind::GroupBox, "Allgemein", GROUP, 6, 6, 186, 77},
     {EXTENSIONS, ControlKind::Edit, "", TABSTOP, 12, 47, 174, 12},
     {RMEXT, ControlKind::CheckBox, "Dateierweiterungen entfernen", TABSTOP, 12, 32, 113, 12},
     {LBL_ORDER, ControlKind::Label, "Spaltenfolge:", 0, 12, 18, 44, 8},
     {ARTFIRST, ControlKind::AutoRadioButton, "Interpret, Titel", GROUP, 59, 16, 60, 12},
     {TITFIRST, ControlKind::AutoRadioButton, "Titel, Interpret", 0, 124, 16, 65, 12},
-    {GRP_TEXT, ControlKind::GroupBox, "Textausgabe", GROUP, 6, 69, 186, 76},
-    {LBL_IMPORT, ControlKind::Label, "Import", 0, 12, 80, 25, 8},
-    {LBL_SEPARATOR, ControlKind::Label, "Spaltentrennzeichen:", 0, 19, 91, 65, 8},
-    {SEPTAB, ControlKind::AutoRadioButton, "Tabulator", GROUP, 89, 89, 49, 12},
-    {SEPKOMMA, ControlKind::AutoRadioButton, "Komma", 0, 141, 89, 44, 12},
-    {LBL_FORMATTED, ControlKind::Label, "Formatiert", GROUP, 12, 118, 38, 8},
-    {LBL_WIDTH, ControlKind::Label, "Spaltenbreite:", 0, 19, 129, 46, 8},
-    {LBL_ARTIST, ControlKind::Label, "Interpret", 0, 78, 129, 26, 8},
-    {LBL_TITLE, ControlKind::Label, "Titel", 0, 138, 129, 18, 8},
-    {COLWART, ControlKind::Edit, "", TABSTOP, 108, 127, 20, 12},
-    {COLWTIT, ControlKind::Edit, "", TABSTOP, 156, 127, 20, 12},
-    {TOTFORM, ControlKind::CheckBox, "Gesamtzeit als Formel", TABSTOP, 19, 102, 91, 12},
-    {IDOOK, ControlKind::PushButton, "OK", TABSTOP, 88, 149, 48, 14},
-    {IDOCAN, ControlKind::PushButton, "Abbrechen", TABSTOP | DEFPUSHBUTTON, 144, 149, 48, 14},
+    {LBL_MUSICDIR, ControlKind::Label, "Musikordner:", GROUP, 12, 67, 44, 8},
+    {MUSICDIR, ControlKind::Edit, "", TABSTOP, 59, 65, 110, 12},
+    {MUSICDIRBTN, ControlKind::PushButton, "...", TABSTOP, 173, 64, 13, 14},
+    {GRP_TEXT, ControlKind::GroupBox, "Textausgabe", GROUP, 6, 87, 186, 76},
+    {LBL_IMPORT, ControlKind::Label, "Import", 0, 12, 98, 25, 8},
+    {LBL_SEPARATOR, ControlKind::Label, "Spaltentrennzeichen:", 0, 19, 109, 65, 8},
+    {SEPTAB, ControlKind::AutoRadioButton, "Tabulator", GROUP, 89, 107, 49, 12},
+    {SEPKOMMA, ControlKind::AutoRadioButton, "Komma", 0, 141, 107, 44, 12},
+    {LBL_FORMATTED, ControlKind::Label, "Formatiert", GROUP, 12, 136, 38, 8},
+    {LBL_WIDTH, ControlKind::Label, "Spaltenbreite:", 0, 19, 147, 46, 8},
+    {LBL_ARTIST, ControlKind::Label, "Interpret", 0, 78, 147, 26, 8},
+    {LBL_TITLE, ControlKind::Label, "Titel", 0, 138, 147, 18, 8},
+    {COLWART, ControlKind::Edit, "", TABSTOP, 108, 145, 20, 12},
+    {COLWTIT, ControlKind::Edit, "", TABSTOP, 156, 145, 20, 12},
+    {TOTFORM, ControlKind::CheckBox, "Gesamtzeit als Formel", TABSTOP, 19, 120, 91, 12},
+    {IDOOK, ControlKind::PushButton, "OK", TABSTOP, 88, 167, 48, 14},
+    {IDOCAN, ControlKind::PushButton, "Abbrechen", TABSTOP | DEFPUSHBUTTON, 144, 167, 48, 14},
 };
 
 static const DialogTemplate kTemplates[] = {
@@ -71,7 +74,7 @@ static const DialogTemplate kTemplates[] = {
      static_cast<int>(std::size(kMainControls))},
     {IDD_INFO, "Über Mirtun", 184, 96, kInfoControls,
      static_cast<int>(std::size(kInfoControls))},
-    {IDD_OPTIONS, "Optionen", 198, 169, kOptionsControls,
+    {IDD_OPTIONS, "Optionen", 198, 187, kOptionsControls,
      static_cast<int>(std::size(kOptionsControls))},
 };
 
