@@ -238,3 +238,8 @@ void FormatFileMessage(char* buf, size_t cap, const char* fmt,
   FormatText(shortName, sizeof shortName, "...%s", tail);
   FormatText(buf, cap, fmt, shortName);
 }
+
+size_t CopyUtf8(char* dst, size_t cap, const char* src) {
+  size_t len = std::strlen(src);
+  return CopyTextN(dst, cap, src, Utf8CutBytes(src, len, cap - 1));
+}

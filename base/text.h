@@ -10,6 +10,10 @@
 // zero-terminated. Returns the number of bytes copied. cap must be > 0.
 size_t CopyText(char* dst, size_t cap, const char* src);
 
+// Same for UTF-8 text: cut before a character that would not fit, never
+// inside one.
+size_t CopyUtf8(char* dst, size_t cap, const char* src);
+
 // Same, but takes at most n bytes of src (stops earlier at a zero byte).
 size_t CopyTextN(char* dst, size_t cap, const char* src, size_t n);
 

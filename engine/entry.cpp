@@ -12,13 +12,15 @@
 
 int FileExists(const char* szPath) { return IsRegularFile(szPath); }
 
-void ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap) {
+bool ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap) {
+  size_t n;
   if (entry[0] == '/') {
-    CopyText(out, cap, entry);
-    return;
+    n = CopyText(out, cap, entry);
+  } else {
+    size_t dirLen = PathFolderLen(listPath);
+    n = FormatText(out, cap, "%.*s%s", static_cast<int>(dirLen), listPath, entry);
   }
-  size_t dirLen = PathFolderLen(listPath);
-  FormatText(out, cap, "%.*s%s", static_cast<int>(dirLen), listPath, entry);
+  return n + 1 < cap;
 }
 
 static int HexValue(char c) {
@@ -61,8 +63,8 @@ static size_t SchemeLength(const char* text) {
 // Tries one spelling of a path; on success e names the file. A relative
 // path is taken in the folder of the list at listPath.
 static bool TryPath(const char* candidate, const char* listPath, Entry* e) {
-  ResolveEntry(candidate, listPath, e->path, sizeof e->path);
-  if (!FileExists(e->path)) return false;
+  if (!ResolveEntry(candidate, listPath, e->path, sizeof e->path) || !FileExists(e->path))
+    return false;
   e->kind = ENTRY_FILE;
   return true;
 }
@@ -82,7 +84,7 @@ static bool TryInFolder(const char* candidate, const char* folder, Entry* e) {
 // path.
 static void LocateFileUrl(const char* text, const char* listPath, Entry* e) {
   const char* rest = text + 5;  // after "file:"
-  char decoded[MAXPATH];
+  char decoded[MAXENTRY];
   if (std::strncmp(rest, "//", 2) == 0) {
     const char* host = rest + 2;
     const char* slash = std::strchr(host, '/');
@@ -106,7 +108,7 @@ bool IsStreamEntry(const char* text) {
 
 void NamesWithoutFile(const Entry& e, char* title, char* artist, const RunSettings& s) {
   if (e.kind == ENTRY_STREAM)
-    CopyText(title, MAXPATH, e.shown);
+    CopyUtf8(title, MAXPATH, e.shown);
   else
     NamesFromPath(e.shown, title, artist, s);
 }
@@ -133,9 +135,9 @@ void LocateEntry(const char* text, const RunSettings& s, Entry* e) {
   }
 
   // The spellings to try, in this order; each also with "/" for "\".
-  char utf8[MAXPATH];
-  char decoded[MAXPATH];
-  char slashed[3][MAXPATH];
+  char utf8[MAXENTRY];
+  char decoded[MAXENTRY];
+  char slashed[3][MAXENTRY];
   const char* forms[6];
   int count = 0;
   forms[count++] = text;
@@ -166,23 +168,23 @@ void LocateEntry(const char* text, const RunSettings& s, Entry* e) {
 }
 
 void NamesFromPath(const char* path, char* title, char* artist, const RunSettings& s) {
-  char work[MAXPATH];
+  char work[MAXENTRY];
   CopyText(work, sizeof work, path);
   char* sep = StrRSlash(work);
   if (!sep) {
     // Only a name: it is the title.
     if (work[0] == '\0') return;
-    CopyText(title, MAXPATH, work);
+    CopyUtf8(title, MAXPATH, work);
     RemoveExt(title, s);
     return;
   }
-  CopyText(title, MAXPATH, sep + 1);
+  CopyUtf8(title, MAXPATH, sep + 1);
   RemoveExt(title, s);
   *sep = '\0';
   if (!(sep = StrRSlash(work))) return;
   *sep = '\0';
   if (!(sep = StrRSlash(work))) return;
-  CopyText(artist, MAXPATH, sep + 1);
+  CopyUtf8(artist, MAXPATH, sep + 1);
 }
 
 // 1 to 3 digits, optionally after a disc number and "-" ("1-03").
@@ -326,7 +328,7 @@ bool TitleRepeatsFileName(const char* title, const char* entryText) {
   const char* path = entryText;
   bool url = EqualsNoCaseN(path, "file:", 5);
   if (url) path += 5;
-  char decoded[MAXPATH];
+  char decoded[MAXENTRY];
   char shown[MAXPATH];
   PercentDecode(decoded, sizeof decoded, path);
   ShownText(shown, sizeof shown, LastPart(decoded));

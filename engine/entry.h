@@ -13,6 +13,7 @@
 // so), and with "/" for every "\" (when it holds backslashes).
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 
@@ -23,10 +24,10 @@ enum EntryKind { ENTRY_STREAM, ENTRY_FILE, ENTRY_MISSING };
 
 struct Entry {
   EntryKind kind;
-  char path[2 * MAXPATH];  // ENTRY_FILE: the regular file found
+  char path[PATH_MAX];  // ENTRY_FILE: the regular file found
   // The entry as names are taken from it: valid UTF-8, a file address or a
   // percent-encoded path decoded.
-  char shown[MAXPATH];
+  char shown[MAXENTRY];
 };
 
 // 1 when szPath names a regular file (a symbolic link is followed), else 0.
@@ -34,8 +35,9 @@ struct Entry {
 int FileExists(const char* szPath);
 
 // The path of an entry: one starting with "/" as it is, any other relative
-// to the folder of the list at listPath.
-void ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap);
+// to the folder of the list at listPath. False when it does not fit (a cut
+// path would name another file).
+bool ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap);
 
 // Decodes the %XX escapes of src into dst (cap bytes). An escape that is not
 // two hex digits, or stands for a zero byte, stays as written. Returns true

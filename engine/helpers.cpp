@@ -16,10 +16,8 @@ char* StrRev(char* str) {
 }
 
 char* StrRStr(char* str, const char* pat) {
-  // Both texts count in their first 510 characters only, so a match always
-  // lies inside str.
-  size_t slen = strnlen(str, MAXPATH - 2);
-  size_t plen = strnlen(pat, MAXPATH - 2);
+  size_t slen = std::strlen(str);
+  size_t plen = std::strlen(pat);
   if (plen > slen) return nullptr;
   if (plen == 0) return str + slen;
   // Candidates from the back: each place of the pattern's first character.

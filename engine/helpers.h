@@ -8,8 +8,7 @@
 // is empty or 512 characters or longer.
 char* StrRev(char* str);
 
-// Start of the last occurrence of pat in str, or null. Both texts are taken
-// to at most 510 characters.
+// Start of the last occurrence of pat in str, or null.
 char* StrRStr(char* str, const char* pat);
 
 // The last backslash of str; only when there is none, the last slash; or null.

@@ -11,6 +11,7 @@
 // text gives the names and its seconds the time; for an existing file the
 // file's names stand and the seconds count only when the media has no time.
 #include <cstring>
+#include <memory>
 
 #include "base/limits.h"
 #include "base/text.h"
@@ -48,7 +49,9 @@ static void ParseExtInf(const char* line, ExtInf* x) {
   size_t len = std::strlen(p);
   while (len > 0 && (p[len - 1] == ' ' || p[len - 1] == '\t')) --len;
   char text[MAXPATH];
-  CopyTextN(text, sizeof text, p, len);
+  // Cut between characters: a character cut in two would make the text
+  // look like Windows-1252.
+  CopyTextN(text, sizeof text, p, Utf8CutBytes(p, len, sizeof text - 1));
   ShownText(x->text, sizeof x->text, text);
 }
 
@@ -72,10 +75,11 @@ static void ResolveLine(RowJob* job, const RunSettings& s) {
 }
 
 int OutputLine(TextStream* inFile, RowSink* sink) {
-  char line[MAXPATH];
+  std::unique_ptr<char[]> buf(new char[MAXLINE]);
+  char* line = buf.get();
   ExtInf extinf;
 
-  while (MyFgets(line, MAXPATH - 1, inFile)) {
+  while (TsLine(inFile, line, MAXLINE)) {
     if (std::strncmp(line, "#EXTINF:", 8) == 0) {
       ParseExtInf(line, &extinf);
       continue;

@@ -40,7 +40,9 @@ void FormatTime(char* timefmt, int32_t s) {
 }
 
 void NameForOutput(char* out, const char* name, const char* placeholder) {
-  ShownText(out, MAXPATH, name);
+  // Every name is shown in at most 510 bytes, whatever it came from (a tag,
+  // a list line of any length, a path).
+  ShownText(out, MAXPATH - 1, name);
   unsigned char* p = reinterpret_cast<unsigned char*>(out);
   size_t w = 0;
   for (size_t r = 0; p[r];) {

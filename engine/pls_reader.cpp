@@ -10,6 +10,7 @@
 // TitleN (then without the artist, or without LengthN), some only FileN.
 // Files are opened only for what the list does not say.
 #include <cstring>
+#include <memory>
 
 #include "base/limits.h"
 #include "base/text.h"
@@ -27,8 +28,8 @@ struct PlsEntry {
   bool haveFile = false;
   bool haveTitle = false;
   int32_t length = 0;  // > 0 when given
-  char file[MAXPATH] = "";
-  char title[MAXPATH] = "";  // as the list holds it
+  char file[MAXENTRY] = "";
+  char title[MAXENTRY] = "";  // as the list holds it
 };
 }  // namespace
 
@@ -136,7 +137,7 @@ static bool SubmitEntry(PlsEntry* e, RowSink* sink) {
   if (e->haveTitle) {
     // Names shown are UTF-8; a title written on Windows is Windows-1252.
     if (!IsValidUtf8(e->title, std::strlen(e->title))) {
-      char shown[MAXPATH];
+      char shown[MAXENTRY];
       ShownText(shown, sizeof shown, e->title);
       CopyText(e->title, sizeof e->title, shown);
     }
@@ -147,8 +148,8 @@ static bool SubmitEntry(PlsEntry* e, RowSink* sink) {
       (e->title[0] == '\0' || TitleRepeatsFileName(e->title, e->file)))
     e->haveTitle = false;
   if (e->haveTitle) titleArtist = SplitTitle(e->title, &title, &artist, *sink->s);
-  CopyText(job->title, sizeof job->title, title);
-  CopyText(job->artist, sizeof job->artist, artist);
+  CopyUtf8(job->title, sizeof job->title, title);
+  CopyUtf8(job->artist, sizeof job->artist, artist);
   job->number = e->length;
   job->seconds = e->length > 0 ? e->length : kNoTime;
   job->flags = (e->haveFile ? kHaveFile : 0) | (e->haveTitle ? kHaveTitle : 0) |
@@ -161,13 +162,10 @@ static bool SubmitEntry(PlsEntry* e, RowSink* sink) {
 }
 
 int plsOutputLine(TextStream* inFile, RowSink* sink) {
-  char line[MAXPATH];
+  std::unique_ptr<char[]> buf(new char[MAXLINE]);
+  char* line = buf.get();
   PlsEntry current;
-  size_t len;
-  while (TsGets(line, MAXPATH - 1, inFile, &len)) {
-    // A piece holds at most one LF, at its end; a zero byte before it ends
-    // the text anyway.
-    if (len > 0 && line[len - 1] == '\n') line[len - 1] = '\0';
+  while (TsLine(inFile, line, MAXLINE)) {
     uint64_t number;
     char* value;
     PlsKey key = ParseKey(line, &number, &value);
@@ -185,7 +183,7 @@ int plsOutputLine(TextStream* inFile, RowSink* sink) {
         break;
       case KEY_TITLE:
         current.haveTitle = true;
-        CopyText(current.title, sizeof current.title, value);
+        CopyUtf8(current.title, sizeof current.title, value);
         break;
       case KEY_LENGTH:
         current.length = Atoi32(value);  // "126.432" counts 126

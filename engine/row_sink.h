@@ -32,7 +32,7 @@ struct RowJob {
   int32_t number;      // for the reader: a time the list gives, a length
   uint32_t flags;      // for the reader: which fields the list gave
   int32_t seconds;     // the row's time, or kNoTime
-  char text[MAXPATH];  // the entry: a list line, a file, an address
+  char text[MAXENTRY];  // the entry: a list line, a file, an address
   char note[MAXPATH];  // for the reader: a text the list gives
   char title[MAXPATH];
   char artist[MAXPATH];

@@ -48,15 +48,14 @@ TEST(StrRStr, FindsTheLastOccurrence) {
   }
 }
 
-TEST(StrRStr, LongTextIsSearchedInItsFirst510Characters) {
-  // No caller passes more, but the result must still point into the text.
+TEST(StrRStr, LongTextIsSearchedWhole) {
+  // A PLS title is as long as its line.
   std::string text(700, 'a');
   text.replace(100, 3, " - ");
   text.replace(600, 3, " - ");
-  std::string copy = text;
-  char* hit = StrRStr(&copy[0], " - ");
+  char* hit = StrRStr(&text[0], " - ");
   ASSERT_NE(hit, nullptr);
-  EXPECT_EQ(hit - copy.data(), 100);
+  EXPECT_EQ(hit - text.data(), 600);
 }
 
 TEST(StrRSlash, BackslashesWinOverSlashes) {

@@ -155,13 +155,25 @@ TEST(OutputLine, ExtInfForStreamsAndMissingFiles) {
             "A\tB\t00:01:40\n(Kein Interpret)\tC\t00:00:00\n\tGesamtzeit\t00:01:40\n");
 }
 
-TEST(OutputLine, LongLinesComeInPiecesOf510) {
+// A line of any length is one entry: a long stream address keeps its
+// #EXTINF title, a long path its names, and a file at a path longer than a
+// name buffer is found.
+TEST(OutputLine, LongLinesAreOneEntry) {
   PlainImportSettings();
   TempDir dir;
-  std::string list = "/" + std::string(509, 'a') + "/" + std::string(489, 'b') + "\n";
-  EXPECT_EQ(Convert(dir, list), "(Kein Interpret)\t" + std::string(509, 'a') +
-                                    "\t00:00:00\n(Kein Interpret)\t" +
-                                    std::string(489, 'b') + "\t00:00:00\n");
+  for (size_t n : {511u, 512u, 4095u, 10000u}) {
+    std::string list = "#EXTINF:-1 tvg-logo=\"" + std::string(n, 'l') + "\",Radio\nhttp://x/?" +
+                       std::string(n, 't') + "&end=1\n/" + std::string(n, 'a') +
+                       "/Falco/Falco 3/Jeanny.mp3\n";
+    EXPECT_EQ(Convert(dir, list), "(Kein Interpret)\tRadio\t00:00:00\nFalco\tJeanny\t00:00:00\n") << n;
+  }
+  std::string deep = dir.path;
+  for (int k = 0; k < 3; ++k) {
+    deep += "/" + std::string(180, 'd');
+    mkdir(deep.c_str(), 0700);
+  }
+  WriteFile(deep + "/Band - Song.wav", Fixture("tone.wav"));
+  EXPECT_EQ(Convert(dir, deep + "/Band - Song.wav\n"), "Band\tSong\t00:00:01\n");
 }
 
 // Files without tags: names and times from the file name, as in the table of

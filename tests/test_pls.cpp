@@ -92,9 +92,12 @@ TEST_F(PlsTest, LongAndCrOnlyLines) {
   // Old Mac line ends: a lone CR ends a line.
   EXPECT_EQ(Run("[playlist]\rTitle1=A - B\rLength1=5\rFile2=x/y/C.mp3\r"),
             "A,B,00:00:05\n(Kein Interpret),C,\n");
-  std::string longLine = "Title1=" + std::string(600, 'x') + " - Song\n";
-  // The first piece holds no " - "; the second is no key line.
-  EXPECT_EQ(Run(longLine), "(Kein Interpret)," + std::string(503, 'x') + ",\n");
+  // A line of any length is one value, split where its text says.
+  for (size_t n : {511u, 512u, 4095u, 10000u}) {
+    std::string longLine = "Title1=" + std::string(n, 'x') + " - Song\nFile1=http://x/?" +
+                           std::string(n, 't') + "&end=1\n";
+    EXPECT_EQ(Run(longLine), std::string(510, 'x') + ",Song,\n") << n;
+  }
 }
 
 TEST_F(PlsTest, EmptySourceWritesNothing) { EXPECT_EQ(Run(""), ""); }

@@ -8,20 +8,21 @@
 #include "support.h"
 
 namespace {
-// Every piece TsGets (fgets) or MyFgets hands out, with the given block size.
-std::vector<std::string> Pieces(const std::string& input, bool myFgets,
-                                size_t block = 1 << 20) {
+// Every piece TsGets (fgets) or every line TsLine hands out, with the given
+// block size and room for 510 bytes.
+std::vector<std::string> Pieces(const std::string& input, bool wholeLines,
+                                size_t block = 1 << 20, size_t cap = 511) {
   std::string in = input;
   FILE* f = in.empty() ? std::fopen("/dev/null", "rb")
                        : fmemopen(&in[0], in.size(), "rb");
   TextStream ts;
   TsInit(&ts, f, block);
   std::vector<std::string> out;
-  char line[MAXPATH];
+  std::string line(cap + 1, '\0');
   size_t len;
-  while (myFgets ? MyFgets(line, 511, &ts) != nullptr
-                 : TsGets(line, 511, &ts, &len) != nullptr) {
-    out.emplace_back(line, myFgets ? std::strlen(line) : len);
+  while (wholeLines ? TsLine(&ts, &line[0], cap, &len) != nullptr
+                    : TsGets(&line[0], static_cast<int>(cap), &ts, &len) != nullptr) {
+    out.emplace_back(line.data(), len);
   }
   std::fclose(f);
   return out;
@@ -45,7 +46,7 @@ TEST(TsGets, ReadsLinesEndedByLfCrLfOrCr) {
   for (const auto& c : cases) EXPECT_EQ(Pieces(c.in, false), c.pieces);
 }
 
-TEST(MyFgets, EndsLinesAtLfOrCr) {
+TEST(TsLine, WholeLinesEndedByLfCrLfOrCr) {
   struct { std::string in; V lines; } cases[] = {
       {"", {}},
       {"a\nb", {"a", "b"}},
@@ -53,10 +54,39 @@ TEST(MyFgets, EndsLinesAtLfOrCr) {
       {"a\r\nb\r\n", {"a", "b"}},
       {"a\r\r\nb", {"a", "", "b"}},   // the CR that survives gives an empty line
       {"\n", {""}},
-      {std::string(510, 'x') + "\nz", {std::string(510, 'x'), "", "z"}},
-      {std::string(1000, 'y') + "\n", {std::string(510, 'y'), std::string(490, 'y')}},
+      {std::string(510, 'x') + "\nz", {std::string(510, 'x'), "z"}},
+      // A longer line is one line: what does not fit is read past.
+      {std::string(1000, 'y') + "\nz\n", {std::string(510, 'y'), "z"}},
   };
   for (const auto& c : cases) EXPECT_EQ(Pieces(c.in, true), c.lines);
+}
+
+// A list that starts with a UTF-16 byte-order mark comes out as UTF-8, in
+// either byte order, whatever the blocks cut apart.
+TEST(TsLine, Utf16Sources) {
+  auto le = [](const std::u16string& t) {
+    std::string r = "\xFF\xFE";
+    for (char16_t c : t) r += {char(c & 0xFF), char(c >> 8)};
+    return r;
+  };
+  auto be = [](const std::u16string& t) {
+    std::string r = "\xFE\xFF";
+    for (char16_t c : t) r += {char(c >> 8), char(c & 0xFF)};
+    return r;
+  };
+  const std::u16string text = u"#EXTM3U\r\nGr\u00F6\u00DFe \U0001F3B5.mp3\r\n";
+  const V lines = {"#EXTM3U", "Gr\xC3\xB6\xC3\x9F" "e \xF0\x9F\x8E\xB5.mp3"};
+  EXPECT_EQ(Pieces(le(text), true), lines);
+  EXPECT_EQ(Pieces(be(text), true), lines);
+  // A lone surrogate shows as U+FFFD; an odd last byte is dropped.
+  EXPECT_EQ(Pieces(le({u'a', char16_t(0xD800), u'b'}) + "c", true), V{"a\xEF\xBF\xBD" "b"});
+  // A pair across the boundary of two reads.
+  std::u16string longText(32767, u'x');
+  longText += u"\U0001F3B5\n";
+  EXPECT_EQ(Pieces(le(longText), true, 1024, 40000),
+            V{std::string(32767, 'x') + "\xF0\x9F\x8E\xB5"});
+  // No mark: the bytes as they are.
+  EXPECT_EQ(Pieces("\xFFx\n", true), V{"\xFFx"});
 }
 
 TEST(TsGets, FoldingDoesNotDependOnTheBlockSize) {
@@ -73,7 +103,7 @@ TEST(TsGets, FoldingDoesNotDependOnTheBlockSize) {
   }
   // A CR exactly at the end of a block, followed by LF in the next one.
   std::string edge = std::string(1023, 'a') + "\r\nb";
-  EXPECT_EQ(Pieces(edge, true, 1024), (V{std::string(510, 'a'), std::string(510, 'a'), "aaa", "b"}));
+  EXPECT_EQ(Pieces(edge, true, 1024), (V{std::string(510, 'a'), "b"}));
   EXPECT_EQ(Pieces(std::string(1023, 'a') + "\r", false, 1024).back(), "aaa\n");
 }
 
