@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "base/text.h"
+#include "engine/entry.h"
 
 namespace {
 struct XmlParserFree {
@@ -49,8 +50,10 @@ static int XMLCALL Cp1252Table(void*, const XML_Char* name, XML_Encoding* info) 
   return XML_STATUS_OK;
 }
 
-static XmlParser NewXmlParser(void* state) {
-  XmlParser p(XML_ParserCreateNS(nullptr, kNsSep));
+// A source that came in UTF-16 is handed over in UTF-8 already: its
+// declaration no longer tells its encoding.
+static XmlParser NewXmlParser(void* state, bool utf8) {
+  XmlParser p(XML_ParserCreateNS(utf8 ? "UTF-8" : nullptr, kNsSep));
   if (!p) return p;
   XML_SetUserData(p.get(), state);
   XML_UseParserAsHandlerArg(p.get());
@@ -95,7 +98,7 @@ RowJob* NextXmlJob(XmlRun* run) {
 
 int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandler start,
                 XML_EndElementHandler end, XML_CharacterDataHandler text) {
-  XmlParser parser = NewXmlParser(state);
+  XmlParser parser = NewXmlParser(state, in->utf16 != 0);
   if (!parser) return READ_DAMAGED;
   run->parser = parser.get();
   XML_SetElementHandler(parser.get(), start, end);
@@ -105,6 +108,38 @@ int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandle
   if (!whole) return READ_DAMAGED;
   Finish(run->sink);
   return READ_WHOLE;
+}
+
+// Flags of an entry's job: which names the list gave.
+constexpr uint32_t kGaveTitle = 1;
+constexpr uint32_t kGaveArtist = 2;
+
+// What an entry does not say, from its location: job->text.
+static void ResolveEntryJob(RowJob* job, const RunSettings& s) {
+  char title[MAXPATH];
+  char artist[MAXPATH];
+  CopyText(title, sizeof title, NOTITLE);
+  CopyText(artist, sizeof artist, NOARTIST);
+  int32_t fileSeconds = NamesOfEntry(job->text, title, artist, s);
+  if (!(job->flags & kGaveTitle)) CopyText(job->title, sizeof job->title, title);
+  if (!(job->flags & kGaveArtist)) CopyText(job->artist, sizeof job->artist, artist);
+  if (job->number <= 0 && fileSeconds > 0) job->seconds = fileSeconds;
+}
+
+void XmlEntryRow(XmlRun* run, const char* title, const char* artist, int32_t ms,
+                 const char* location) {
+  if (title && location && TitleRepeatsFileName(title, location)) title = nullptr;
+  RowJob* job = NextXmlJob(run);
+  if (!job) return;
+  CopyUtf8(job->title, sizeof job->title, title ? title : NOTITLE);
+  CopyUtf8(job->artist, sizeof job->artist, artist ? artist : NOARTIST);
+  job->flags = (title ? kGaveTitle : 0) | (artist ? kGaveArtist : 0);
+  job->number = ms;
+  job->seconds = ms > 0 ? ms / 1000 : 0;
+  bool lookUp = location && !(title && artist && ms > 0);
+  job->resolve = lookUp ? ResolveEntryJob : nullptr;
+  if (lookUp) CopyUtf8(job->text, sizeof job->text, location);
+  SubmitJob(run->sink, job, lookUp && !IsStreamEntry(location));
 }
 
 const char* LocalName(const char* name, const char* ns) {

@@ -33,6 +33,15 @@ RowJob* NextXmlJob(XmlRun* run);
 int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandler start,
                 XML_EndElementHandler end, XML_CharacterDataHandler text);
 
+// One row of an entry of an XML list: the title, artist and time in
+// milliseconds (<= 0: not given) that the list gives, null where it gives
+// none, and its location, null when it has none. What the list does not
+// give is taken from the location as a plain list line's names and time
+// are; an entry that gives all three is never looked up. A title that only
+// repeats the location's file name counts as not given.
+void XmlEntryRow(XmlRun* run, const char* title, const char* artist, int32_t ms,
+                 const char* location);
+
 // The local part of an element name when the element is in namespace ns or
 // in none; null for an element of any other namespace. ns null: only
 // elements without namespace count.

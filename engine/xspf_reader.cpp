@@ -61,41 +61,10 @@ static const char* Given(const XspfState* st, int f) {
   return (st->given >> f & 1u) && st->text[f].len > 0 ? st->text[f].text : nullptr;
 }
 
-// Flags of a track's job: which names the track gave.
-constexpr uint32_t kGaveTitle = 1;
-constexpr uint32_t kGaveCreator = 2;
-
-// What a track does not say, from its location: job->text.
-static void ResolveTrack(RowJob* job, const RunSettings& s) {
-  char title[MAXPATH];
-  char artist[MAXPATH];
-  CopyText(title, sizeof title, NOTITLE);
-  CopyText(artist, sizeof artist, NOARTIST);
-  int32_t fileSeconds = NamesOfEntry(job->text, title, artist, s);
-  if (!(job->flags & kGaveTitle)) CopyText(job->title, sizeof job->title, title);
-  if (!(job->flags & kGaveCreator)) CopyText(job->artist, sizeof job->artist, artist);
-  if (job->number <= 0 && fileSeconds > 0) job->seconds = fileSeconds;
-}
-
 static void TrackRow(XspfState* st) {
-  RowJob* job = NextXmlJob(&st->run);
-  if (!job) return;
-  const char* title = Given(st, F_TITLE);
-  const char* artist = Given(st, F_CREATOR);
   const char* duration = Given(st, F_DURATION);
-  const char* location = Given(st, F_LOCATION);
-  // A title that only repeats the file name says nothing of the track.
-  if (title && location && TitleRepeatsFileName(title, location)) title = nullptr;
-  int32_t ms = duration ? Atoi32(duration) : 0;
-  CopyText(job->title, sizeof job->title, title ? title : NOTITLE);
-  CopyText(job->artist, sizeof job->artist, artist ? artist : NOARTIST);
-  job->flags = (title ? kGaveTitle : 0) | (artist ? kGaveCreator : 0);
-  job->number = ms;
-  job->seconds = ms > 0 ? ms / 1000 : 0;
-  bool lookUp = location && !(title && artist && ms > 0);
-  job->resolve = lookUp ? ResolveTrack : nullptr;
-  if (lookUp) CopyText(job->text, sizeof job->text, location);
-  SubmitJob(st->run.sink, job, lookUp && !IsStreamEntry(location));
+  XmlEntryRow(&st->run, Given(st, F_TITLE), Given(st, F_CREATOR),
+              duration ? Atoi32(duration) : 0, Given(st, F_LOCATION));
 }
 
 static XspfState* StateOf(void* arg) {
