@@ -155,7 +155,7 @@ static int OpenDirect(TargetFile* t, const char* path) {
 // and six letters or digits.
 static const char kTempName[] = ".mirtun-XXXXXX";
 
-// The folder part of path, "." when it has none.
+// The folder part of path with its "/", "./" when it has none.
 static std::string FolderOf(const std::string& path) {
   size_t len = PathFolderLen(path.c_str());
   return len > 0 ? path.substr(0, len) : std::string("./");
