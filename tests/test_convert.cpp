@@ -6,10 +6,14 @@
 #include <filesystem>
 #include <cstring>
 #include <string>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/handles.h"
 #include "base/text.h"
 #include "engine/convert.h"
 #include "engine/messages.h"
@@ -171,16 +175,23 @@ TEST_F(ConvertTest, HardLinksStayTogetherAndTheOwnerStays) {
 }
 
 // A folder that takes no new file, with a target that may be written: the
-// target is written in place.
+// target is written in place. Root is stopped only by an immutable folder.
 TEST_F(ConvertTest, ReadOnlyFolderWithAWritableTarget) {
-  if (geteuid() == 0) GTEST_SKIP() << "root is not stopped by file modes";
   Source("a.pls", kPls);
   mkdir(dir.File("ro").c_str(), 0700);
   WriteFile(dir.File("ro/out.txt"), "old");
+  UniqueFd ro(open(dir.File("ro").c_str(), O_RDONLY | O_DIRECTORY));
+  int flags = 0;
+  bool immutable = geteuid() == 0 && ioctl(ro.fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                   (flags |= FS_IMMUTABLE_FL, ioctl(ro.fd, FS_IOC_SETFLAGS, &flags) == 0);
+  if (geteuid() == 0 && !immutable) GTEST_SKIP() << "root is not stopped by file modes";
   chmod(dir.File("ro").c_str(), 0500);
   EXPECT_EQ(Convert(dir.File("ro/out.txt"), true), CONVERT_WRITTEN);
   EXPECT_EQ(ReadFile(dir.File("ro/out.txt")).substr(0, 4), "Band");
   EXPECT_EQ(Convert(dir.File("ro/new.txt"), true), CONVERT_CANNOT_OPEN);
+  EXPECT_TRUE(std::filesystem::is_empty(cache.File("mirtun")));
+  flags &= ~FS_IMMUTABLE_FL;
+  if (immutable) ioctl(ro.fd, FS_IOC_SETFLAGS, &flags);
   chmod(dir.File("ro").c_str(), 0700);
 }
 
