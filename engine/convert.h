@@ -32,7 +32,8 @@ struct RunReport {
   int32_t badLine = 0;  // CONVERT_SOURCE_DAMAGED: where
   int error = 0;        // errno (or kNotRegularFile) of a failure
   // A target written in place (platform/files.h): what became of its old
-  // content when writing failed, and the folder or the copy that names.
+  // content when writing failed, and the folder or the copy that old
+  // speaks of.
   OldContent old = OLD_UNTOUCHED;
   std::string copyPath;
   // Not a failure but worth telling, whatever the result: a copy of the

@@ -52,7 +52,7 @@ const char* ResultMessage(ConvertResult r, const char* source,
     if (r == CONVERT_SOURCE_DAMAGED) {
       FormatText(fmt, sizeof fmt, m.text, "%s", static_cast<int>(report->badLine));
     } else if (len > 0 && m.text[len - 1] == ':') {
-      char copy[MSGSIZE];
+      char copy[MSGSIZE / 2];  // the format is never cut inside it
       FormatPercent(copy, sizeof copy, report->copyPath.c_str());
       const char* cause = ErrorText(report->error);
       switch (report->old) {
@@ -81,7 +81,7 @@ const char* ResultMessage(ConvertResult r, const char* source,
 const char* NoticeMessage(const char* target, const RunReport& report, char* text, size_t cap) {
   text[0] = '\0';
   if (report.earlierCopy.empty()) return nullptr;
-  char copy[MSGSIZE], fmt[MSGSIZE];
+  char copy[MSGSIZE / 2], fmt[MSGSIZE];
   FormatPercent(copy, sizeof copy, report.earlierCopy.c_str());
   FormatText(fmt, sizeof fmt, "Eine Kopie des alten Inhalts von %%s liegt in %s.", copy);
   FormatFileMessage(text, cap, fmt, PathFileName(target));

@@ -74,7 +74,7 @@ struct TargetFile {
   bool inPlace = false;  // the target itself is written at the commit
   int error = 0;         // errno (or kNotRegularFile) of what failed
   OldContent old = OLD_UNTOUCHED;  // after a failed in-place write
-  std::string copyPath;  // the folder or the copy that old names
+  std::string copyPath;  // in place: the copy folder, or the copy that old speaks of
   // A copy of the old content that an earlier, killed in-place write left,
   // moved out of the way to this path; empty when there was none.
   std::string earlierCopy;
