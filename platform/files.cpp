@@ -411,11 +411,11 @@ static bool CopyInto(TargetFile* t) {
     return false;
   }
   int fd = open(t->path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  UniqueFd target(fd);
   if (fd < 0 || fstat(fd, &ost) != 0) {
     t->error = errno;
     return false;
   }
-  UniqueFd target(fd);
   std::string oldPath = OldCopyPath(t->copyPath, ost);
   int saved = open(oldPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (saved < 0) {
