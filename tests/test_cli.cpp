@@ -42,6 +42,15 @@ struct CliTest : ::testing::Test {
   }
 };
 
+// The names in folder, sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // Hides /proc from this process and what it starts (root only); the
 // sanitizers cannot run without it.
 bool HideProc() {
@@ -256,30 +265,26 @@ TEST_F(CliTest, KilledStoppedOrFullRunsLoseNothingAndLeaveNothing) {
     if (linked) {
       EXPECT_EQ(ReadFile(folder + "/other.txt"), now);
     }
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-      names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    std::vector<std::string> expected = {"out.txt"};
-    if (linked) expected.insert(expected.begin(), "other.txt");
-    EXPECT_EQ(names, expected);
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(Listing(folder), (linked ? Names{"other.txt", "out.txt"} : Names{"out.txt"}));
     // The copies in the copy folder are gone, except the one of a kill
     // while the target was written; the next run names it, once.
-    std::vector<std::string> copies;
-    for (const auto& e : std::filesystem::directory_iterator(cacheHome + "/mirtun"))
-      copies.push_back(e.path().string());
+    std::string copies = cacheHome + "/mirtun/";
     if (c.stop == std::string("saved:1") || c.damaged) {
-      ASSERT_EQ(copies.size(), 1u);
-      EXPECT_EQ(ReadFile(copies[0]), oldText);
+      ASSERT_EQ(Listing(copies).size(), 1u);
       CliResult next = Run({"--defaults", "-f", "big.m3u", target});
       EXPECT_EQ(next.status, 0);
-      EXPECT_NE(next.err.find("Eine Kopie des alten Inhalts von out.txt liegt in " + copies[0] + "."),
-                std::string::npos) << next.err;
       EXPECT_EQ(ReadFile(target), fresh);
+      Names kept = Listing(copies);
+      ASSERT_EQ(kept.size(), 1u);
+      EXPECT_EQ(ReadFile(copies + kept[0]), oldText);
+      EXPECT_NE(next.err.find("Eine Kopie des alten Inhalts von out.txt liegt in " + copies +
+                              kept[0] + ".\n"),
+                std::string::npos) << next.err;
       EXPECT_EQ(Run({"--defaults", "-f", "big.m3u", target}).err, "");
-      std::filesystem::remove_all(cacheHome + "/mirtun");
+      std::filesystem::remove_all(copies);
     } else {
-      EXPECT_EQ(copies.size(), 0u);
+      EXPECT_EQ(Listing(copies), Names{});
     }
   }
 }

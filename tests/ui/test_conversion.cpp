@@ -122,31 +122,6 @@ TEST_F(ConversionTest, WriteErrorIsToldAfterTheQuestion) {
   EXPECT_EQ(log.busy, 0);
 }
 
-// A copy of the old content that a killed in-place write left is named
-// once, as a notice after the run, and kept.
-TEST_F(ConversionTest, AnEarlierCopyOfTheOldContentIsNamed) {
-  Source("a.pls", kPls);
-  Target(dir.File("out.txt"));
-  WriteFile(dir.File("out.txt"), "half new");
-  struct stat st;
-  stat(dir.File("out.txt").c_str(), &st);
-  mkdir(dir.File("mirtun").c_str(), 0700);
-  char name[64];
-  FormatText(name, sizeof name, "mirtun/old-%llx-%llx", static_cast<unsigned long long>(st.st_dev),
-             static_cast<unsigned long long>(st.st_ino));
-  WriteFile(dir.File(name), "old");
-  setenv("XDG_CACHE_HOME", dir.path.c_str(), 1);
-  EXPECT_EQ(CreateTargetFile(nullptr), 1);
-  EXPECT_EQ(CreateTargetFile(nullptr), 1);
-  unsetenv("XDG_CACHE_HOME");
-  ASSERT_EQ(log.entries.size(), 3u);  // question, notice, question
-  std::string kept = log.entries[1].text.substr(log.entries[1].text.rfind(' ') + 1);
-  EXPECT_EQ(log.entries[1].text, "Eine Kopie des alten Inhalts von out.txt liegt in " + kept);
-  EXPECT_EQ(log.entries[1].caption, "Zieldatei schreiben");
-  EXPECT_EQ(log.entries[1].style, MB_OK);
-  EXPECT_EQ(ReadFile(kept.substr(0, kept.size() - 1)), "old");
-}
-
 TEST_F(ConversionTest, PreviewIsSilent) {
   Source("a.pls", kPls);
   std::string pv = dir.File("pv.txt");
