@@ -212,6 +212,13 @@ static void Report(ConvertResult r, const char* target, const RunReport& report)
     std::fprintf(stderr, "mirtun-convert: mit --force wird sie überschrieben.\n");
 }
 
+// What is worth telling whatever the result (a kept copy of old content).
+static void Notice(const char* target, const RunReport& report) {
+  char msg[MSGSIZE];
+  const char* caption = NoticeMessage(target, report, msg, sizeof msg);
+  if (caption) std::fprintf(stderr, "mirtun-convert: %s: %s\n", caption, msg);
+}
+
 // ---- Progress on a terminal, and stopping on a signal ----
 
 static RunControl g_ctl;
@@ -261,6 +268,14 @@ static void ShowProgress(RunControl* ctl) {
 
 static void ClearProgress() { std::fputs("\r\033[K", stderr); }
 
+// After every row: the progress line on a terminal, and the tests' stop
+// point (platform/files.h).
+static bool g_terminal = false;
+static void OnRow(RunControl* ctl) {
+  if (g_terminal) ShowProgress(ctl);
+  StopPoint("row");
+}
+
 // Converts into target ("-": standard output). A target that exists but is
 // no regular file (a device such as /dev/null, a pipe) is only written to,
 // never replaced, so there is nothing to ask.
@@ -268,8 +283,9 @@ static ConvertResult Convert(const CliArgs& args, RunReport* report) {
   RunSettings s = TakeRunSettings();
   if (args.threads > 0) s.threads = args.threads;
   bool terminal = isatty(STDERR_FILENO);
+  g_terminal = terminal;
   g_ctl.countFirst = terminal;
-  if (terminal) g_ctl.onRow = ShowProgress;
+  if (terminal || StopPointsArmed()) g_ctl.onRow = OnRow;
   ConvertResult r;
   if (std::strcmp(args.target, "-") == 0) {
     r = ConvertToStream(s, stdout, report, &g_ctl);
@@ -307,6 +323,7 @@ int main(int argc, char** argv) {
   CatchSignals();
   RunReport report;
   ConvertResult r = Convert(args, &report);
+  Notice(args.target, report);
   if (r == CONVERT_WRITTEN) return 0;
   if (r == CONVERT_CANCELLED) return 130;  // as a shell reports a Ctrl-C
   Report(r, std::strcmp(args.target, "-") == 0 ? "(Standardausgabe)" : args.target, report);

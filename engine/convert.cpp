@@ -113,8 +113,12 @@ ConvertResult ConvertToFile(const RunSettings& s, const char* target,
   if (checked != CONVERT_WRITTEN) return checked;
 
   TargetFile out;
-  if (!OpenTargetFile(&out, target)) {
+  int opened = OpenTargetFile(&out, target);
+  report->earlierCopy = out.earlierCopy;
+  if (!opened) {
     report->error = out.error;
+    report->old = out.old;
+    report->copyPath = out.copyPath;
     return CONVERT_CANNOT_OPEN;
   }
   CountFor(ctl, s);
@@ -128,7 +132,8 @@ ConvertResult ConvertToFile(const RunSettings& s, const char* target,
   src.reset();
   if (CommitTargetFile(&out)) return CONVERT_WRITTEN;
   report->error = out.error;
-  report->contentLost = out.contentLost;
+  report->old = out.old;
+  report->copyPath = out.copyPath;
   return CONVERT_WRITE_FAILED;
 }
 

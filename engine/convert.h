@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "engine/run_control.h"
 #include "engine/textstream.h"
+#include "platform/files.h"
 #include "settings/run_settings.h"
 
 enum ConvertResult {
@@ -19,16 +21,24 @@ enum ConvertResult {
   CONVERT_TARGET_EXISTS,  // the target exists and overwriting was not allowed
   CONVERT_CANNOT_OPEN,    // the target cannot be created (report.error)
   CONVERT_WRITE_FAILED,   // writing failed (report.error); an existing
-                          // target is unchanged unless report.contentLost
+                          // target is unchanged unless report.old says
+                          // otherwise
   CONVERT_SOURCE_DAMAGED, // the source is not well-formed; nothing is written
   CONVERT_CANCELLED,      // stopped on request; an existing target is unchanged
 };
 
 // The details of a result beyond its kind.
 struct RunReport {
-  int32_t badLine = 0;       // CONVERT_SOURCE_DAMAGED: where
-  int error = 0;             // errno (or kNotRegularFile) of a failure
-  bool contentLost = false;  // the target was written in place and is lost
+  int32_t badLine = 0;  // CONVERT_SOURCE_DAMAGED: where
+  int error = 0;        // errno (or kNotRegularFile) of a failure
+  // A target written in place (platform/files.h): what became of its old
+  // content when writing failed, and the folder or the copy that old
+  // speaks of.
+  OldContent old = OLD_UNTOUCHED;
+  std::string copyPath;
+  // Not a failure but worth telling, whatever the result: a copy of the
+  // target's old content that an earlier, killed run left, now at this path.
+  std::string earlierCopy;
 };
 
 // A UTF-8 byte-order mark skipped, then HTML head, the reader's rows and

@@ -26,6 +26,16 @@ static const struct {
      true},
 };
 
+// text as a part of a format: every "%" doubled.
+static void FormatPercent(char* out, size_t cap, const char* text) {
+  size_t k = 0;
+  for (; *text && k + 2 < cap; ++text) {
+    if (*text == '%') out[k++] = '%';
+    out[k++] = *text;
+  }
+  out[k] = '\0';
+}
+
 const char* ResultMessage(ConvertResult r, const char* source,
                           const char* target, char* text, size_t cap,
                           const RunReport* report) {
@@ -42,8 +52,23 @@ const char* ResultMessage(ConvertResult r, const char* source,
     if (r == CONVERT_SOURCE_DAMAGED) {
       FormatText(fmt, sizeof fmt, m.text, "%s", static_cast<int>(report->badLine));
     } else if (len > 0 && m.text[len - 1] == ':') {
-      FormatText(fmt, sizeof fmt, "%s %s.%s", m.text, ErrorText(report->error),
-                 report->contentLost ? " Ihr alter Inhalt ist verloren." : "");
+      char copy[MSGSIZE / 2];  // the format is never cut inside it
+      FormatPercent(copy, sizeof copy, report->copyPath.c_str());
+      const char* cause = ErrorText(report->error);
+      switch (report->old) {
+        case OLD_NO_COPY:
+          FormatText(fmt, sizeof fmt, "%s %s (Zwischenkopie in %s). Sie ist unverändert.", m.text,
+                     cause, copy);
+          break;
+        case OLD_PUT_BACK:
+          FormatText(fmt, sizeof fmt, "%s %s. Ihr alter Inhalt wurde wiederhergestellt.", m.text,
+                     cause);
+          break;
+        case OLD_IN_COPY:
+          FormatText(fmt, sizeof fmt, "%s %s. Ihr alter Inhalt liegt in %s.", m.text, cause, copy);
+          break;
+        default: FormatText(fmt, sizeof fmt, "%s %s.", m.text, cause); break;
+      }
     } else {
       CopyText(fmt, sizeof fmt, m.text);
     }
@@ -51,4 +76,14 @@ const char* ResultMessage(ConvertResult r, const char* source,
     return m.caption;
   }
   return nullptr;
+}
+
+const char* NoticeMessage(const char* target, const RunReport& report, char* text, size_t cap) {
+  text[0] = '\0';
+  if (report.earlierCopy.empty()) return nullptr;
+  char copy[MSGSIZE / 2], fmt[MSGSIZE];
+  FormatPercent(copy, sizeof copy, report.earlierCopy.c_str());
+  FormatText(fmt, sizeof fmt, "Eine Kopie des alten Inhalts von %%s liegt in %s.", copy);
+  FormatFileMessage(text, cap, fmt, PathFileName(target));
+  return "Zieldatei schreiben";
 }

@@ -18,3 +18,10 @@ constexpr int MSGSIZE = 500;
 const char* ResultMessage(ConvertResult r, const char* source,
                           const char* target, char* text, size_t cap,
                           const RunReport* report = nullptr);
+
+// What the user should know even when the run went well: a copy of the
+// target's old content that an earlier run, killed while it wrote the
+// target in place, left (report.earlierCopy). The notice into text (cap
+// bytes), naming the target by its file name; returns its caption, or null
+// and an empty text when there is nothing to tell.
+const char* NoticeMessage(const char* target, const RunReport& report, char* text, size_t cap);

@@ -4,12 +4,16 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <csignal>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/handles.h"
 #include "base/path.h"
+#include "base/text.h"
 #include "platform/errors.h"
 
 int IsRegularFile(const char* path) {
@@ -145,18 +149,177 @@ static int OpenDirect(TargetFile* t, const char* path) {
   return t->file ? 1 : 0;
 }
 
-// The copy that an in-place target is written from at the commit, in the
-// temporary folder, gone as soon as it is closed.
+// ---- unnamed and temporary files ----
+
+// The temporary names are short, whatever the target's name: ".mirtun-"
+// and six letters or digits.
+static const char kTempName[] = ".mirtun-XXXXXX";
+
+// The folder part of path with its "/", "./" when it has none.
+static std::string FolderOf(const std::string& path) {
+  size_t len = PathFolderLen(path.c_str());
+  return len > 0 ? path.substr(0, len) : std::string("./");
+}
+
+// An unnamed file in folder, which gets its name only at the commit: a
+// killed run leaves nothing. -1 with errno EOPNOTSUPP where the file system
+// has none (or no /proc to name it through later), else with the errno of
+// the open.
+static int OpenUnnamed(const std::string& folder, mode_t mode, int rw = O_WRONLY) {
+  if (access("/proc/self/fd", X_OK) != 0) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  int fd = open(folder.c_str(), O_TMPFILE | rw | O_CLOEXEC, mode);
+  // Older kernels and some file systems answer with these instead.
+  if (fd < 0 && (errno == EISDIR || errno == EINVAL)) errno = EOPNOTSUPP;
+  return fd;
+}
+
+// A new temporary name in folder (ending in "/"), for a file that is
+// named and renamed at once.
+static std::string RandomTempName(const std::string& folder) {
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned char bytes[6];
+  if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+    uint64_t v = static_cast<uint64_t>(getpid()) * 2654435761u ^
+                 static_cast<uint64_t>(time(nullptr));
+    for (unsigned char& b : bytes) b = static_cast<unsigned char>(v >>= 5);
+  }
+  std::string name = folder + kTempName;
+  for (size_t k = 0; k < sizeof bytes; ++k)
+    name[name.size() - sizeof bytes + k] = kChars[bytes[k] % (sizeof kChars - 1)];
+  return name;
+}
+
+// Gives the unnamed file fd the name path; fails with EEXIST when the name
+// is taken.
+static int NameUnnamed(int fd, const std::string& path) {
+  char proc[40];
+  FormatText(proc, sizeof proc, "/proc/self/fd/%d", fd);
+  return linkat(AT_FDCWD, proc, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
+}
+
+// Copies len bytes of in to out, both from their start; point (when given)
+// is passed after every block. Returns false with errno set.
+static bool CopyRange(int in, int out, off_t len, const char* point) {
+  static const size_t kBlock = 1 << 20;
+  off_t done = 0;
+  bool kernelCopy = true;
+  while (done < len) {
+    size_t want = static_cast<size_t>(len - done < static_cast<off_t>(kBlock) ? len - done : kBlock);
+    ssize_t n = -1;
+    if (kernelCopy) {
+      off64_t from = done, to = done;
+      n = copy_file_range(in, &from, out, &to, want, 0);
+      // Across file systems, or where the kernel cannot: by hand.
+      if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                    errno == EOPNOTSUPP)) {
+        kernelCopy = false;
+        continue;
+      }
+    } else {
+      char buf[1 << 16];
+      n = pread(in, buf, want < sizeof buf ? want : sizeof buf, done);
+      for (ssize_t put = 0; n > 0 && put < n;) {
+        ssize_t w = pwrite(out, buf + put, static_cast<size_t>(n - put), done + put);
+        if (w < 0 && errno != EINTR) return false;
+        if (w > 0) put += w;
+      }
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;  // the source is shorter than it was
+    done += n;
+    if (point) StopPoint(point);
+  }
+  return true;
+}
+
+// Copies len bytes of in over the whole of out and cuts out to that length,
+// synced. Returns false with errno set.
+static bool CopyOver(int in, int out, off_t len, const char* point) {
+  return CopyRange(in, out, len, point) && ftruncate(out, len) == 0 && fsync(out) == 0;
+}
+
+// ---- the copy folder ----
+
+// Makes the folder path (and its parents) for the user alone; true when it
+// is there.
+static bool MakeFolders(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  size_t slash = path.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash)))
+    return false;
+  return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+std::string CopyFolder(bool create) {
+  std::string cache;
+  const char* xdg = std::getenv("XDG_CACHE_HOME");
+  const char* home = std::getenv("HOME");
+  if (xdg && xdg[0] == '/') cache = std::string(xdg) + "/mirtun";
+  else if (home && home[0] == '/') cache = std::string(home) + "/.cache/mirtun";
+  struct stat st;
+  if (!cache.empty() && (create ? MakeFolders(cache)
+                                : stat(cache.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))
+    return cache;
+  const char* tmp = std::getenv("TMPDIR");
+  return tmp && tmp[0] == '/' ? tmp : "/tmp";
+}
+
+// The name of the copy of an in-place target's old content: the file's
+// device and number, which its hard links share.
+static std::string OldCopyPath(const std::string& folder, const struct stat& st) {
+  char name[64];
+  FormatText(name, sizeof name, "/old-%llx-%llx", static_cast<unsigned long long>(st.st_dev),
+             static_cast<unsigned long long>(st.st_ino));
+  return folder + name;
+}
+
+// A copy of the old content that a killed in-place write left is moved out
+// of the way, so that it is told of once and never overwritten by the next
+// copy: to its name and the time it was found.
+static void KeepEarlierCopy(TargetFile* t, const struct stat& st) {
+  std::string found = OldCopyPath(CopyFolder(false), st);
+  struct stat cst;
+  if (lstat(found.c_str(), &cst) != 0 || !S_ISREG(cst.st_mode)) return;
+  char stamp[32];
+  time_t now = time(nullptr);
+  struct tm tm;
+  strftime(stamp, sizeof stamp, ".%Y%m%d-%H%M%S", localtime_r(&now, &tm));
+  for (int k = 0; k < 100; ++k) {
+    std::string kept = found + stamp + (k > 0 ? "-" + std::to_string(k) : "");
+    if (link(found.c_str(), kept.c_str()) == 0) {
+      unlink(found.c_str());
+      t->earlierCopy = kept;
+      return;
+    }
+    if (errno != EEXIST) break;
+  }
+  t->earlierCopy = found;  // it stays where it is; the copy of this run fails
+}
+
+// ---- opening ----
+
+// The new listing goes whole to an unnamed file in the copy folder first;
+// the target is written at the commit.
 static int OpenInPlace(TargetFile* t) {
-  const char* base = std::getenv("TMPDIR");
-  std::string tmp = std::string(base && *base ? base : "/tmp") + "/.mirtun-XXXXXX";
-  int fd = mkstemp(&tmp[0]);
+  t->inPlace = true;
+  std::string folder = CopyFolder(true);
+  t->copyPath = folder;
+  int fd = OpenUnnamed(folder, 0600, O_RDWR);  // read back at the commit
+  if (fd < 0 && errno == EOPNOTSUPP) {
+    std::string tmp = folder + "/" + kTempName;
+    fd = mkstemp(&tmp[0]);
+    if (fd >= 0) unlink(tmp.c_str());
+  }
   if (fd < 0) {
     t->error = errno;
+    t->old = OLD_NO_COPY;
     return 0;
   }
-  unlink(tmp.c_str());
-  t->inPlace = true;
   t->tmpFd = fd;
   t->file = StreamOf(t, fd);
   if (!t->file) t->error = errno;
@@ -167,9 +330,11 @@ int OpenTargetFile(TargetFile* t, const char* path) {
   AbortTargetFile(t);
   t->path = path;
   t->tmpPath.clear();
-  t->inPlace = false;
+  t->unnamed = t->existed = t->inPlace = false;
   t->error = 0;
-  t->contentLost = false;
+  t->old = OLD_UNTOUCHED;
+  t->copyPath.clear();
+  t->earlierCopy.clear();
   size_t plen = std::strlen(path);
   if (plen == 0 || path[plen - 1] == '/') {
     t->error = EISDIR;
@@ -183,6 +348,7 @@ int OpenTargetFile(TargetFile* t, const char* path) {
     return 0;
   }
   if (exists && !S_ISREG(st.st_mode)) return OpenDirect(t, path);
+  t->existed = exists;
   // Through a symbolic link the file it points to is replaced, not the link.
   struct stat lst;
   if (lstat(path, &lst) == 0 && S_ISLNK(lst.st_mode)) {
@@ -199,21 +365,25 @@ int OpenTargetFile(TargetFile* t, const char* path) {
     t->path = real;
     std::free(real);
   }
+  if (exists) KeepEarlierCopy(t, st);
   // A rename would part the names of a file with several hard links.
   if (exists && st.st_nlink > 1) return OpenInPlace(t);
 
-  // The temporary file sits beside the target: ".name.XXXXXX".
-  size_t folder = PathFolderLen(t->path.c_str());
-  std::string tmp = t->path.substr(0, folder) + "." +
-                    t->path.substr(folder) + ".XXXXXX";
-  int fd = mkstemp(&tmp[0]);
+  std::string folder = FolderOf(t->path);
+  mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();
+  int fd = OpenUnnamed(folder, mode);
+  t->unnamed = fd >= 0;
+  std::string tmp;
+  if (fd < 0 && errno == EOPNOTSUPP) {
+    tmp = folder + kTempName;
+    fd = mkstemp(&tmp[0]);
+  }
   if (fd < 0) {
     t->error = errno;
     // A folder that takes no new file, with a target that may be written.
-    if (exists && access(t->path.c_str(), W_OK) == 0) return OpenInPlace(t);
+    if (exists && access(t->path.c_str(), R_OK | W_OK) == 0) return OpenInPlace(t);
     return 0;
   }
-  mode_t mode = exists ? (st.st_mode & 07777) : NewFileMode();
   if (exists && fchown(fd, st.st_uid, st.st_gid) != 0) {
     // Only the owner's own group, or root, can keep it; the file is the
     // writer's own then, as a newly made one would be.
@@ -223,47 +393,77 @@ int OpenTargetFile(TargetFile* t, const char* path) {
   t->tmpFd = fd;
   if (!t->file) {
     t->error = errno;
-    unlink(tmp.c_str());
+    if (!tmp.empty()) unlink(tmp.c_str());
     return 0;
   }
   t->tmpPath = tmp;
   return 1;
 }
 
-// Writes the temporary copy into the target itself.
+// ---- the commit ----
+
+// Writes the new listing (whole in t->tmpFd) into the target itself,
+// keeping a copy of the old content until the new one is there.
 static bool CopyInto(TargetFile* t) {
-  int in = t->tmpFd;
-  if (lseek(in, 0, SEEK_SET) != 0) {
+  struct stat nst, ost;
+  if (fstat(t->tmpFd, &nst) != 0) {
     t->error = errno;
     return false;
   }
-  int out = open(t->path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (out < 0) {
+  int fd = open(t->path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  UniqueFd target(fd);
+  if (fd < 0 || fstat(fd, &ost) != 0) {
     t->error = errno;
     return false;
   }
-  UniqueFd closer(out);
-  char buf[1 << 16];
-  for (;;) {
-    ssize_t n = read(in, buf, sizeof buf);
-    if (n < 0) {
+  std::string oldPath = OldCopyPath(t->copyPath, ost);
+  int saved = open(oldPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (saved < 0) {
+    t->error = errno;
+    t->old = OLD_NO_COPY;
+    return false;
+  }
+  UniqueFd savedCloser(saved);
+  if (!CopyOver(fd, saved, ost.st_size, nullptr)) {
+    t->error = errno;
+    t->old = OLD_NO_COPY;
+    unlink(oldPath.c_str());
+    return false;
+  }
+  StopPoint("saved");
+  if (CopyOver(t->tmpFd, fd, nst.st_size, "copy")) {
+    unlink(oldPath.c_str());
+    return true;
+  }
+  t->error = errno;
+  if (CopyOver(saved, fd, ost.st_size, nullptr)) {
+    t->old = OLD_PUT_BACK;
+    unlink(oldPath.c_str());
+  } else {
+    t->old = OLD_IN_COPY;
+    t->copyPath = oldPath;
+  }
+  return false;
+}
+
+// Gives the whole unnamed file its name over the target: directly when
+// there was no target, else under a temporary name first and renamed over
+// it in one step.
+static bool NameOverTarget(TargetFile* t) {
+  if (!t->existed && NameUnnamed(t->tmpFd, t->path) == 0) return true;
+  std::string folder = FolderOf(t->path);
+  for (int k = 0; k < 100; ++k) {
+    std::string tmp = RandomTempName(folder);
+    if (NameUnnamed(t->tmpFd, tmp) == 0) {
+      if (std::rename(tmp.c_str(), t->path.c_str()) == 0) return true;
       t->error = errno;
-      t->contentLost = true;
+      unlink(tmp.c_str());
       return false;
     }
-    if (n == 0) break;
-    if (WriteAll(out, buf, static_cast<size_t>(n)) < static_cast<size_t>(n)) {
-      t->error = errno;
-      t->contentLost = true;
-      return false;
-    }
+    if (errno != EEXIST) break;
   }
-  if (fsync(out) != 0 && errno != EINVAL) {
-    t->error = errno;
-    t->contentLost = true;
-    return false;
-  }
-  return true;
+  t->error = errno;
+  return false;
 }
 
 int CommitTargetFile(TargetFile* t) {
@@ -271,17 +471,22 @@ int CommitTargetFile(TargetFile* t) {
   // A failed write has kept its cause in t->error already.
   bool ok = !std::ferror(t->file) && std::fflush(t->file) == 0;
   if (!ok && t->error == 0) t->error = EIO;
-  if (ok && !t->tmpPath.empty() && fsync(t->tmpFd) != 0) {
+  bool beside = !t->inPlace && t->tmpFd >= 0;
+  if (ok && beside && fsync(t->tmpFd) != 0) {
     t->error = errno;
     ok = false;
   }
+  // The listing could not be written whole to the copy folder.
+  if (!ok && t->inPlace) t->old = OLD_NO_COPY;
   if (ok && t->inPlace) ok = CopyInto(t);
+  if (ok && t->unnamed) ok = NameOverTarget(t);
   if (std::fclose(t->file) != 0) {
     if (ok && t->error == 0) t->error = EIO;
     ok = false;
   }
   t->file = nullptr;
   t->tmpFd = -1;
+  t->unnamed = false;
   if (!t->tmpPath.empty()) {
     if (ok && std::rename(t->tmpPath.c_str(), t->path.c_str()) != 0) {
       t->error = errno;
@@ -299,8 +504,40 @@ void AbortTargetFile(TargetFile* t) {
     t->file = nullptr;
   }
   t->tmpFd = -1;
+  t->unnamed = false;
   if (!t->tmpPath.empty()) {
     unlink(t->tmpPath.c_str());
     t->tmpPath.clear();
   }
+}
+
+// ---- the test hook ----
+
+namespace {
+struct StopSpec {
+  char point[16] = "";
+  long at = 0;    // the pass that stops; 0: no hook
+  long seen = 0;  // passes so far
+};
+}  // namespace
+
+static StopSpec* ArmedStop() {
+  static StopSpec spec = [] {
+    StopSpec s;
+    const char* v = std::getenv("MIRTUN_TEST_STOP");
+    const char* colon = v ? std::strchr(v, ':') : nullptr;
+    if (colon && static_cast<size_t>(colon - v) < sizeof s.point) {
+      CopyTextN(s.point, sizeof s.point, v, static_cast<size_t>(colon - v));
+      s.at = std::atol(colon + 1);
+    }
+    return s;
+  }();
+  return spec.at > 0 ? &spec : nullptr;
+}
+
+bool StopPointsArmed() { return ArmedStop() != nullptr; }
+
+void StopPoint(const char* point) {
+  StopSpec* s = ArmedStop();
+  if (s && std::strcmp(s->point, point) == 0 && ++s->seen == s->at) raise(SIGSTOP);
 }

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include <string>
@@ -26,10 +29,11 @@ std::string Quote(const std::string& s) {
 
 struct CliTest : ::testing::Test {
   TempDir dir;
+  TempDir cache;  // the copy folder of in-place writes is in here
   CliResult Run(const std::vector<std::string>& args, const std::string& cwd = "") {
     std::string cmd = "cd " + Quote(cwd.empty() ? dir.path : cwd) + " && XDG_CONFIG_HOME=" +
-                      Quote(dir.File("config")) + " HOME=" + Quote(dir.path) + " " +
-                      Quote(MIRTUN_CONVERT_EXE);
+                      Quote(dir.File("config")) + " XDG_CACHE_HOME=" + Quote(cache.path) +
+                      " HOME=" + Quote(dir.path) + " " + Quote(MIRTUN_CONVERT_EXE);
     for (const auto& a : args) cmd += " " + Quote(a);
     cmd += " >" + Quote(dir.File("stdout")) + " 2>" + Quote(dir.File("stderr")) + " </dev/null";
     int rc = std::system(cmd.c_str());
@@ -37,6 +41,27 @@ struct CliTest : ::testing::Test {
             ReadFile(dir.File("stderr"))};
   }
 };
+
+// The names in folder, sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Hides /proc from this process and what it starts (root only); the
+// sanitizers cannot run without it.
+bool HideProc() {
+#ifdef __SANITIZE_ADDRESS__
+  return false;
+#else
+  return unshare(CLONE_NEWNS) == 0 &&
+         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         mount("tmpfs", "/proc", "tmpfs", 0, nullptr) == 0;
+#endif
+}
 
 const char kPls[] =
     "[playlist]\nTitle1=Die \xC3\x84rzte - Westerland.mp3\nLength1=215\n"
@@ -147,40 +172,126 @@ TEST_F(CliTest, FailuresAndUsage) {
   EXPECT_EQ(r.out, "mirtun-convert 1.23\n");
 }
 
-// SIGINT or SIGTERM during a conversion: exit status 130, the old target as
-// it was, no temporary file left. The signal comes once the temporary file
-// exists, when the run is under way: a million entries take long enough.
-TEST_F(CliTest, StoppedBySignalKeepsTheOldTarget) {
+// Runs stopped at a chosen point (MIRTUN_TEST_STOP) and then killed,
+// interrupted or left to fail on a full disk: the target is the old or the
+// new listing, whole, and no other file is left in its folder. A target
+// written in place that was killed while the new listing was copied into it
+// has its old content in the copy folder, which the next run names once.
+TEST_F(CliTest, KilledStoppedOrFullRunsLoseNothingAndLeaveNothing) {
   std::string list;
-  for (int k = 0; k < 1000000; ++k) list += "/nonexistent/" + std::to_string(k) + ".mp3\n";
+  for (int k = 0; k < 30000; ++k) list += "/nonexistent/" + std::to_string(k) + ".mp3\n";
   WriteFile(dir.File("big.m3u"), list);
-  for (int sig : {SIGINT, SIGTERM}) {
-    WriteFile(dir.File("out.txt"), "old");
+  std::string oldText(3000, 'o');
+  // A 64 KB file system for the full-disk cases, when this may mount one.
+  TempDir small;
+  struct Mount {
+    std::string at;
+    bool done;
+    ~Mount() {
+      if (done) umount2(at.c_str(), MNT_DETACH);
+    }
+  } full{small.path, mount("tmpfs", small.path.c_str(), "tmpfs", 0, "size=64k") == 0};
+  std::string fresh;
+  // NO_PROC: without /proc there is no naming an unnamed file, and a named
+  // temporary file takes its place (root only; the sanitizers need /proc).
+  enum Where { PLAIN, LINKED, FULL, FULL_LINKED, FULL_CACHE, NO_PROC };
+  struct {
+    const char* stop;
+    int sig;
+    Where where;
+    int status;              // exit status; -1: killed
+    std::string err;         // in the message
+    bool damaged;            // the target is neither old nor new
+  } cases[] = {
+      {"", 0, PLAIN, 0, "", false},  // the new listing, for the others to compare with
+      {"row:1", SIGKILL, PLAIN, -1, "", false},
+      {"row:20000", SIGKILL, PLAIN, -1, "", false},
+      {"row:20000", SIGINT, PLAIN, 130, "", false},
+      {"row:20000", SIGTERM, PLAIN, 130, "", false},
+      {"row:20000", SIGKILL, LINKED, -1, "", false},
+      {"saved:1", SIGKILL, LINKED, -1, "", false},
+      {"copy:1", SIGKILL, LINKED, -1, "", true},
+      {"", 0, LINKED, 0, "", false},
+      {"", 0, NO_PROC, 0, "", false},
+      {"row:20000", SIGINT, NO_PROC, 130, "", false},
+      {"", 0, FULL, 1, "kein Platz mehr auf dem Datenträger.", false},
+      {"", 0, FULL_LINKED, 1, "Datenträger. Ihr alter Inhalt wurde wiederhergestellt.", false},
+      {"", 0, FULL_CACHE, 1, "(Zwischenkopie in " + small.File("cache/mirtun") + "). Sie ist unverändert.", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.stop) + " " + std::to_string(c.sig) + " " + std::to_string(c.where));
+    bool onSmall = c.where == FULL || c.where == FULL_LINKED;
+    if ((onSmall || c.where == FULL_CACHE) && !full.done) continue;
+    std::string folder = onSmall ? small.File("t") : dir.File("t");
+    std::string target = folder + "/out.txt";
+    std::string cacheHome = c.where == FULL_CACHE ? small.File("cache") : cache.path;
+    std::filesystem::remove_all(folder + "/");
+    mkdir(folder.c_str(), 0755);
+    mkdir((cacheHome + "/mirtun").c_str(), 0700);
+    WriteFile(target, oldText);
+    bool linked = c.where == LINKED || c.where == FULL_LINKED || c.where == FULL_CACHE;
+    if (linked) {
+      ASSERT_EQ(link(target.c_str(), (folder + "/other.txt").c_str()), 0);
+    }
+
     pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-      std::string cfg = "XDG_CONFIG_HOME=" + dir.File("config");
-      putenv(&cfg[0]);
-      freopen("/dev/null", "w", stderr);
+      if (c.where == NO_PROC && !HideProc()) _exit(97);
+      setenv("XDG_CONFIG_HOME", dir.File("config").c_str(), 1);
+      setenv("XDG_CACHE_HOME", cacheHome.c_str(), 1);
+      setenv("MIRTUN_TEST_STOP", c.stop, 1);
+      if (!freopen(dir.File("stderr").c_str(), "w", stderr)) _exit(98);
       execl(MIRTUN_CONVERT_EXE, MIRTUN_CONVERT_EXE, "--defaults", "-f",
-            dir.File("big.m3u").c_str(), dir.File("out.txt").c_str(), nullptr);
+            dir.File("big.m3u").c_str(), target.c_str(), nullptr);
       _exit(99);
     }
-    bool started = false;
-    for (int k = 0; k < 20000 && !started; ++k) {
-      for (const auto& e : std::filesystem::directory_iterator(dir.path))
-        started = started || e.path().filename().string().rfind(".out.txt.", 0) == 0;
-      if (!started) usleep(500);
-    }
-    ASSERT_TRUE(started);
-    kill(pid, sig);
     int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 130) << sig;
-    EXPECT_EQ(ReadFile(dir.File("out.txt")), "old");
-    for (const auto& e : std::filesystem::directory_iterator(dir.path))
-      EXPECT_NE(e.path().filename().string().rfind(".out.txt.", 0), 0u);
+    waitpid(pid, &status, c.sig ? WUNTRACED : 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 97) continue;  // no NO_PROC here
+    if (c.sig) {
+      ASSERT_TRUE(WIFSTOPPED(status));  // the point was reached
+      kill(pid, c.sig);
+      kill(pid, SIGCONT);
+      waitpid(pid, &status, 0);
+    }
+    if (c.status < 0) {
+      EXPECT_TRUE(WIFSIGNALED(status));
+    } else {
+      ASSERT_TRUE(WIFEXITED(status));
+      EXPECT_EQ(WEXITSTATUS(status), c.status);
+    }
+    std::string err = ReadFile(dir.File("stderr"));
+    EXPECT_NE(err.find(c.err), std::string::npos) << err;
+    std::string now = ReadFile(target);
+    if (fresh.empty()) fresh = now;
+    if (!c.damaged) {
+      EXPECT_TRUE(now == oldText || now == fresh) << now.size();
+    }
+    if (linked) {
+      EXPECT_EQ(ReadFile(folder + "/other.txt"), now);
+    }
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(Listing(folder), (linked ? Names{"other.txt", "out.txt"} : Names{"out.txt"}));
+    // The copies in the copy folder are gone, except the one of a kill
+    // while the target was written; the next run names it, once.
+    std::string copies = cacheHome + "/mirtun/";
+    if (c.stop == std::string("saved:1") || c.damaged) {
+      ASSERT_EQ(Listing(copies).size(), 1u);
+      CliResult next = Run({"--defaults", "-f", "big.m3u", target});
+      EXPECT_EQ(next.status, 0);
+      EXPECT_EQ(ReadFile(target), fresh);
+      Names kept = Listing(copies);
+      ASSERT_EQ(kept.size(), 1u);
+      EXPECT_EQ(ReadFile(copies + kept[0]), oldText);
+      EXPECT_NE(next.err.find("Eine Kopie des alten Inhalts von out.txt liegt in " + copies +
+                              kept[0] + ".\n"),
+                std::string::npos) << next.err;
+      EXPECT_EQ(Run({"--defaults", "-f", "big.m3u", target}).err, "");
+      std::filesystem::remove_all(copies);
+    } else {
+      EXPECT_EQ(Listing(copies), Names{});
+    }
   }
 }
 

@@ -3,12 +3,17 @@
 #include <cerrno>
 #include <csignal>
 #include <dirent.h>
+#include <filesystem>
 #include <cstring>
 #include <string>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/handles.h"
 #include "base/text.h"
 #include "engine/convert.h"
 #include "engine/messages.h"
@@ -17,7 +22,12 @@
 namespace {
 struct ConvertTest : ::testing::Test {
   TempDir dir;
-  void SetUp() override { FreshSettings(); }
+  TempDir cache;  // the copy folder of in-place writes is in here
+  void SetUp() override {
+    FreshSettings();
+    setenv("XDG_CACHE_HOME", cache.path.c_str(), 1);
+  }
+  void TearDown() override { unsetenv("XDG_CACHE_HOME"); }
   void Source(const std::string& name, const std::string& bytes) {
     WriteFile(dir.File(name), bytes);
     CopyText(g_opnFName, sizeof g_opnFName, dir.File(name).c_str());
@@ -153,6 +163,7 @@ TEST_F(ConvertTest, HardLinksStayTogetherAndTheOwnerStays) {
   stat(dir.File("out.txt").c_str(), &st);
   EXPECT_EQ(st.st_nlink, 2u);
   EXPECT_EQ(Entries(), 3);
+  EXPECT_TRUE(std::filesystem::is_empty(cache.File("mirtun")));  // both copies are gone
   if (geteuid() == 0) {
     WriteFile(dir.File("theirs.txt"), "old");
     ASSERT_EQ(chown(dir.File("theirs.txt").c_str(), 4321, 4321), 0);
@@ -164,16 +175,23 @@ TEST_F(ConvertTest, HardLinksStayTogetherAndTheOwnerStays) {
 }
 
 // A folder that takes no new file, with a target that may be written: the
-// target is written in place.
+// target is written in place. Root is stopped only by an immutable folder.
 TEST_F(ConvertTest, ReadOnlyFolderWithAWritableTarget) {
-  if (geteuid() == 0) GTEST_SKIP() << "root is not stopped by file modes";
   Source("a.pls", kPls);
   mkdir(dir.File("ro").c_str(), 0700);
   WriteFile(dir.File("ro/out.txt"), "old");
+  UniqueFd ro(open(dir.File("ro").c_str(), O_RDONLY | O_DIRECTORY));
+  int flags = 0;
+  bool immutable = geteuid() == 0 && ioctl(ro.fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                   (flags |= FS_IMMUTABLE_FL, ioctl(ro.fd, FS_IOC_SETFLAGS, &flags) == 0);
+  if (geteuid() == 0 && !immutable) GTEST_SKIP() << "root is not stopped by file modes";
   chmod(dir.File("ro").c_str(), 0500);
   EXPECT_EQ(Convert(dir.File("ro/out.txt"), true), CONVERT_WRITTEN);
   EXPECT_EQ(ReadFile(dir.File("ro/out.txt")).substr(0, 4), "Band");
   EXPECT_EQ(Convert(dir.File("ro/new.txt"), true), CONVERT_CANNOT_OPEN);
+  EXPECT_TRUE(std::filesystem::is_empty(cache.File("mirtun")));
+  flags &= ~FS_IMMUTABLE_FL;
+  if (immutable) ioctl(ro.fd, FS_IOC_SETFLAGS, &flags);
   chmod(dir.File("ro").c_str(), 0700);
 }
 
@@ -225,29 +243,48 @@ TEST_F(ConvertTest, ToAStream) {
   EXPECT_EQ(ConvertToStream(TakeRunSettings(), stdout), CONVERT_NO_SOURCE);
 }
 
+// A report with the line of a damage or the cause of a failure.
+static RunReport Details(int32_t line, int error, OldContent old = OLD_UNTOUCHED,
+                         const char* copy = "") {
+  RunReport r;
+  r.badLine = line;
+  r.error = error;
+  r.old = old;
+  r.copyPath = copy;
+  return r;
+}
+
 TEST(ResultMessage, NamesTheFileItConcernsAndTheCause) {
   struct { ConvertResult r; RunReport report; const char* text; const char* caption; } cases[] = {
       {CONVERT_NO_SOURCE, {}, "Die Quelldatei l.m3u wurde nicht gefunden!", "Quelldatei öffnen"},
       {CONVERT_SOURCE_NOT_FILE, {}, "Die Quelldatei l.m3u ist keine Datei!", "Quelldatei öffnen"},
-      {CONVERT_SOURCE_UNREADABLE, {0, EACCES, false},
+      {CONVERT_SOURCE_UNREADABLE, Details(0, EACCES),
        "Die Quelldatei l.m3u konnte nicht gelesen werden: keine Berechtigung.", "Quelldatei öffnen"},
       {CONVERT_SAME_FILE, {}, "Quelldatei und Zieldatei sind dieselbe Datei!", "Zieldatei öffnen"},
       {CONVERT_TARGET_EXISTS, {}, "Die Zieldatei o.txt existiert bereits! Überschreiben?",
        "Zieldatei überschreiben"},
-      {CONVERT_CANNOT_OPEN, {0, ENXIO, false},
+      {CONVERT_CANNOT_OPEN, Details(0, ENXIO),
        "Die Zieldatei o.txt konnte nicht geöffnet werden: die Pipe wird von keinem Programm gelesen.",
        "Zieldatei öffnen"},
-      {CONVERT_WRITE_FAILED, {0, ENOSPC, false},
+      {CONVERT_WRITE_FAILED, Details(0, ENOSPC),
        "Die Zieldatei o.txt konnte nicht geschrieben werden: kein Platz mehr auf dem Datenträger.",
        "Zieldatei schreiben"},
-      {CONVERT_WRITE_FAILED, {0, EROFS, false},
+      {CONVERT_WRITE_FAILED, Details(0, EROFS),
        "Die Zieldatei o.txt konnte nicht geschrieben werden: das Dateisystem ist schreibgeschützt.",
        "Zieldatei schreiben"},
-      {CONVERT_WRITE_FAILED, {0, EIO, true},
-       "Die Zieldatei o.txt konnte nicht geschrieben werden: Ein-/Ausgabefehler. "
-       "Ihr alter Inhalt ist verloren.",
+      {CONVERT_WRITE_FAILED, Details(0, ENOSPC, OLD_NO_COPY, "/c/mirtun"),
+       "Die Zieldatei o.txt konnte nicht geschrieben werden: kein Platz mehr auf dem Datenträger "
+       "(Zwischenkopie in /c/mirtun). Sie ist unverändert.",
        "Zieldatei schreiben"},
-      {CONVERT_SOURCE_DAMAGED, {12, 0, false}, "Die Quelldatei l.m3u ist beschädigt (Zeile 12).",
+      {CONVERT_WRITE_FAILED, Details(0, ENOSPC, OLD_PUT_BACK, "/c/mirtun"),
+       "Die Zieldatei o.txt konnte nicht geschrieben werden: kein Platz mehr auf dem Datenträger. "
+       "Ihr alter Inhalt wurde wiederhergestellt.",
+       "Zieldatei schreiben"},
+      {CONVERT_WRITE_FAILED, Details(0, EIO, OLD_IN_COPY, "/c/100%/old-1-2"),
+       "Die Zieldatei o.txt konnte nicht geschrieben werden: Ein-/Ausgabefehler. "
+       "Ihr alter Inhalt liegt in /c/100%/old-1-2.",
+       "Zieldatei schreiben"},
+      {CONVERT_SOURCE_DAMAGED, Details(12, 0), "Die Quelldatei l.m3u ist beschädigt (Zeile 12).",
        "Quelldatei lesen"},
   };
   char text[MSGSIZE];
@@ -260,4 +297,10 @@ TEST(ResultMessage, NamesTheFileItConcernsAndTheCause) {
     EXPECT_EQ(ResultMessage(r, "/m/l.m3u", "/t/o.txt", text, sizeof text), nullptr);
     EXPECT_STREQ(text, "");
   }
+  // The notice of a copy that an earlier run left, whatever the result.
+  RunReport report;
+  EXPECT_EQ(NoticeMessage("/t/o.txt", report, text, sizeof text), nullptr);
+  report.earlierCopy = "/c/%s/old-1-2.20261207-201500";
+  EXPECT_STREQ(NoticeMessage("/t/o.txt", report, text, sizeof text), "Zieldatei schreiben");
+  EXPECT_STREQ(text, "Eine Kopie des alten Inhalts von o.txt liegt in /c/%s/old-1-2.20261207-201500.");
 }

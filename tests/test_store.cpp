@@ -332,7 +332,9 @@ TEST_F(StoreTest, ReadOnlyFolderStillStores) {
   SaveRecentData();
   ASSERT_EQ(chmod((dir_ + "/mirtun").c_str(), 0500), 0);
   g_ColWTit = 99;
+  setenv("XDG_CACHE_HOME", (dir_ + "/cache").c_str(), 1);  // the copies of an in-place write
   EXPECT_EQ(SaveRecentData(), 1);
+  unsetenv("XDG_CACHE_HOME");
   ResetSettings();
   GetRecentData();
   EXPECT_EQ(g_ColWTit, 99);

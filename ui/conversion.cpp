@@ -44,6 +44,9 @@ int CreateTargetFile(HWND hDlg) {
       return ConvertToFile(s, target, overwrite, &report, ctl);
     });
   }
+  char notice[MSGSIZE];
+  if (const char* caption = NoticeMessage(target, report, notice, sizeof notice))
+    MessageBoxA(hDlg, notice, caption, MB_OK);
   if (r == CONVERT_CANCELLED) {  // the user stopped it: nothing to say
     SetMouseBusy(0);
     return 0;

@@ -164,7 +164,7 @@ TEST_F(ConversionTest, AbbrechenStopsTheRunAndKeepsTheTarget) {
   EXPECT_EQ(log.busy, 0);
   EXPECT_EQ(ProgressDialog(), nullptr);
   for (const auto& e : std::filesystem::directory_iterator(dir.path))
-    EXPECT_NE(e.path().filename().string().rfind(".out.txt.", 0), 0u);
+    EXPECT_TRUE(e.path().filename() == "out.txt" || e.path().filename() == "big.m3u") << e.path();
 }
 
 // A signal stops the run going on as Abbrechen does.
