@@ -219,6 +219,12 @@ static void Notice(const char* target, const RunReport& report) {
   if (caption) std::fprintf(stderr, "mirtun-convert: %s: %s\n", caption, msg);
 }
 
+// A listing without a single row is written, but worth a word.
+static void TellIfEmpty(ConvertResult r, const RunReport& report) {
+  if (r == CONVERT_WRITTEN && report.rows == 0)
+    std::fprintf(stderr, "mirtun-convert: %s\n", kNoEntriesText);
+}
+
 // ---- Progress on a terminal, and stopping on a signal ----
 
 static RunControl g_ctl;
@@ -324,6 +330,7 @@ int main(int argc, char** argv) {
   RunReport report;
   ConvertResult r = Convert(args, &report);
   Notice(args.target, report);
+  TellIfEmpty(r, report);
   if (r == CONVERT_WRITTEN) return 0;
   if (r == CONVERT_CANCELLED) return 130;  // as a shell reports a Ctrl-C
   Report(r, std::strcmp(args.target, "-") == 0 ? "(Standardausgabe)" : args.target, report);

@@ -21,14 +21,29 @@ static const char HTMLHEAD2[] =
     "</title></head>\n<body>\n"
     "<table border=\"1\" cellspacing=\"4\" cellpadding=\"4\" summary=\"Playlist ";
 static const char HTMLHEAD3[] = "\">";
+// How much of a source is looked at to tell what it is.
+static const size_t kSniffBytes = 4096;
+
 static const char HTMLTAIL[] = "</table>\n</body>\n</html>\n";
 
+// The reader for the source by its name and its first bytes; null when it
+// is no list.
+static READER SourceReader(TextStream* in, const RunSettings& s) {
+  const char* head;
+  size_t n = TsPeek(in, kSniffBytes, &head);
+  return ReaderForSource(s.source, head, n);
+}
+
 int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
-                 int32_t* badLine, RunControl* ctl) {
+                 RunReport* report, RunControl* ctl) {
+  RunReport scratch;
+  if (!report) report = &scratch;
   // One thread writes this stream: spare every small write its lock.
   __fsetlocking(outFile, FSETLOCKING_BYCALLER);
   // A mark in front of the first entry would make it another name.
   TsSkipBom(inFile);
+  READER reader = SourceReader(inFile, s);
+  if (!reader) return READ_NOT_LIST;
   if (s.html) {
     // The source path stands in the head twice, escaped like every text.
     std::fputs(HTMLHEAD1, outFile);
@@ -39,11 +54,28 @@ int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
   }
   RowSink sink;
   SinkInit(&sink, outFile, &s, ctl);
-  int read = ChooseReader(s.source)(inFile, &sink);
-  if (read == READ_DAMAGED && badLine) *badLine = sink.badLine;
+  int read = reader(inFile, &sink);
+  report->rows = sink.rows;
+  if (read == READ_DAMAGED) report->badLine = sink.badLine;
+  // A read error ends the source early, which no reader can tell from its
+  // end: half a list is never a listing.
+  if (inFile->error && read != READ_STOPPED) {
+    report->error = inFile->readErrno;
+    return READ_FAILED;
+  }
   if (read != READ_WHOLE) return read;
   if (s.html) std::fputs(HTMLTAIL, outFile);
   return READ_WHOLE;
+}
+
+static ConvertResult ResultOfRead(int read) {
+  switch (read) {
+    case READ_WHOLE: return CONVERT_WRITTEN;
+    case READ_STOPPED: return CONVERT_CANCELLED;
+    case READ_NOT_LIST: return CONVERT_NOT_PLAYLIST;
+    case READ_FAILED: return CONVERT_SOURCE_UNREADABLE;
+    default: return CONVERT_SOURCE_DAMAGED;
+  }
 }
 
 // Opens the source for reading; only a regular file is a source. The open
@@ -75,9 +107,11 @@ int64_t CountEntries(const RunSettings& s) {
   TextStream in;
   TsInit(&in, src.get());
   TsSkipBom(&in);
+  READER reader = SourceReader(&in, s);
+  if (!reader) return -1;
   RowSink sink;
   SinkInit(&sink, nullptr, &s, nullptr, true);
-  ChooseReader(s.source)(&in, &sink);
+  reader(&in, &sink);
   return sink.rows;
 }
 
@@ -124,10 +158,10 @@ ConvertResult ConvertToFile(const RunSettings& s, const char* target,
   CountFor(ctl, s);
   TextStream in;
   TsInit(&in, src.get());
-  int read = WriteListing(&in, out.file, s, &report->badLine, ctl);
+  int read = WriteListing(&in, out.file, s, report, ctl);
   if (read != READ_WHOLE) {
     AbortTargetFile(&out);  // half a listing never replaces a target
-    return read == READ_STOPPED ? CONVERT_CANCELLED : CONVERT_SOURCE_DAMAGED;
+    return ResultOfRead(read);
   }
   src.reset();
   if (CommitTargetFile(&out)) return CONVERT_WRITTEN;
@@ -147,11 +181,10 @@ ConvertResult ConvertToStream(const RunSettings& s, FILE* outFile,
   CountFor(ctl, s);
   TextStream in;
   TsInit(&in, src.get());
-  int read = WriteListing(&in, outFile, s, &report->badLine, ctl);
+  int read = WriteListing(&in, outFile, s, report, ctl);
   if (std::fflush(outFile) != 0 || std::ferror(outFile)) {
     report->error = errno;
     return CONVERT_WRITE_FAILED;
   }
-  if (read == READ_STOPPED) return CONVERT_CANCELLED;
-  return read == READ_WHOLE ? CONVERT_WRITTEN : CONVERT_SOURCE_DAMAGED;
+  return ResultOfRead(read);
 }

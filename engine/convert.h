@@ -25,11 +25,14 @@ enum ConvertResult {
                           // otherwise
   CONVERT_SOURCE_DAMAGED, // the source is not well-formed; nothing is written
   CONVERT_CANCELLED,      // stopped on request; an existing target is unchanged
+  CONVERT_NOT_PLAYLIST,   // the source is no list (a media file, binary data);
+                          // nothing is written
 };
 
 // The details of a result beyond its kind.
 struct RunReport {
   int32_t badLine = 0;  // CONVERT_SOURCE_DAMAGED: where
+  int32_t rows = 0;     // rows written: 0 tells of a list without entries
   int error = 0;        // errno (or kNotRegularFile) of a failure
   // A target written in place (platform/files.h): what became of its old
   // content when writing failed, and the folder or the copy that old
@@ -41,14 +44,17 @@ struct RunReport {
   std::string earlierCopy;
 };
 
-// A UTF-8 byte-order mark skipped, then HTML head, the reader's rows and
-// total line, HTML tail. Returns the reader's result (engine/readers.h):
-// READ_WHOLE, or READ_DAMAGED (*badLine, when given, the line where the
-// damage was found) or READ_STOPPED, after which the total line and the
-// HTML tail are not written. ctl (when given) is told the rows written and
-// may stop the run.
+// A UTF-8 byte-order mark skipped, the reader chosen by the source's name
+// and first bytes, then HTML head, the reader's rows and total line, HTML
+// tail. Returns the reader's result (engine/readers.h): READ_WHOLE, or
+// READ_DAMAGED (report->badLine the line where the damage was found),
+// READ_STOPPED or READ_FAILED (report->error: the source could not be read
+// on), after which the total line and the HTML tail are not written; or
+// READ_NOT_LIST before anything is written. report (when given) receives
+// the rows written. ctl (when given) is told the rows written and may stop
+// the run.
 int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
-                 int32_t* badLine = nullptr, RunControl* ctl = nullptr);
+                 RunReport* report = nullptr, RunControl* ctl = nullptr);
 
 // The number of entries of the source, as its reader counts them without
 // reading any file; -1 when it cannot be read.

@@ -74,6 +74,19 @@ static void ResolveLine(RowJob* job, const RunSettings& s) {
   job->seconds = job->number;
 }
 
+bool OutputListEntry(RowSink* sink, const char* entry, const char* text, int32_t seconds) {
+  RowJob* job = NextJob(sink);
+  if (!job) return false;
+  job->resolve = ResolveLine;
+  CopyText(job->text, sizeof job->text, entry);
+  // A text that only repeats the file name says nothing of the entry.
+  bool repeats = text[0] && TitleRepeatsFileName(text, entry);
+  CopyText(job->note, sizeof job->note, repeats ? "" : text);
+  job->number = seconds;
+  SubmitJob(sink, job, !IsStreamEntry(entry));
+  return true;
+}
+
 int OutputLine(TextStream* inFile, RowSink* sink) {
   std::unique_ptr<char[]> buf(new char[MAXLINE]);
   char* line = buf.get();
@@ -88,15 +101,7 @@ int OutputLine(TextStream* inFile, RowSink* sink) {
     char* bar = std::strrchr(line, '|');
     if (bar) *bar = '\0';
 
-    RowJob* job = NextJob(sink);
-    if (!job) return READ_STOPPED;
-    job->resolve = ResolveLine;
-    CopyText(job->text, sizeof job->text, line);
-    // A text that only repeats the file name says nothing of the entry.
-    bool repeats = extinf.text[0] && TitleRepeatsFileName(extinf.text, line);
-    CopyText(job->note, sizeof job->note, repeats ? "" : extinf.text);
-    job->number = extinf.seconds;
-    SubmitJob(sink, job, !IsStreamEntry(line));
+    if (!OutputListEntry(sink, line, extinf.text, extinf.seconds)) return READ_STOPPED;
     extinf = ExtInf();
   }
   Finish(sink);

@@ -24,6 +24,7 @@ static const struct {
      "Zieldatei schreiben", false},
     {CONVERT_SOURCE_DAMAGED, "Die Quelldatei %s ist beschädigt (Zeile %d).", "Quelldatei lesen",
      true},
+    {CONVERT_NOT_PLAYLIST, "Die Quelldatei %s ist keine Playlist.", "Quelldatei lesen", true},
 };
 
 // text as a part of a format: every "%" doubled.

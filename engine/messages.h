@@ -25,3 +25,9 @@ const char* ResultMessage(ConvertResult r, const char* source,
 // bytes), naming the target by its file name; returns its caption, or null
 // and an empty text when there is nothing to tell.
 const char* NoticeMessage(const char* target, const RunReport& report, char* text, size_t cap);
+
+// Said after a listing was written from a source that gave no row at all
+// (an empty list, a smart list of queries, a document of another kind):
+// not a failure, but rarely what the user meant.
+constexpr char kNoEntriesText[] = "Die Playlist enthält keine Einträge.";
+constexpr char kNoEntriesCaption[] = "Quelldatei lesen";

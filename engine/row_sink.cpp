@@ -201,24 +201,15 @@ static void Drain(RowSink* sink) {
   WriteDone(sink, g, true);
 }
 
-void AddNamePart(RowSink* sink, const char* artist, const char* title) {
-  if (sink->counting) return;
-  Drain(sink);
-  WriteNames(sink, artist, title);
-}
-
-void AddTimePart(RowSink* sink, int32_t seconds) {
+void AddRow(RowSink* sink, const char* artist, const char* title, int32_t seconds) {
   if (sink->counting) {
     ++sink->rows;
     return;
   }
+  Drain(sink);
+  WriteNames(sink, artist, title);
   WriteTime(sink, seconds);
   CountRow(sink);
-}
-
-void AddRow(RowSink* sink, const char* artist, const char* title, int32_t seconds) {
-  AddNamePart(sink, artist, title);
-  AddTimePart(sink, seconds);
 }
 
 void Finish(RowSink* sink) {

@@ -71,11 +71,6 @@ void SubmitJob(RowSink* sink, RowJob* job, bool readsFiles);
 // One whole row with nothing to find (after every job before it).
 void AddRow(RowSink* sink, const char* artist, const char* title, int32_t seconds);
 
-// A row in two halves, for a source whose names and times come on lines of
-// their own: the names first, then the time, which ends and counts the row.
-void AddNamePart(RowSink* sink, const char* artist, const char* title);
-void AddTimePart(RowSink* sink, int32_t seconds);
-
 // True when the run is to stop.
 bool Cancelled(const RowSink* sink);
 

@@ -169,31 +169,6 @@ bool TsBlock(TextStream* ts, const char** data, size_t* len) {
   return true;
 }
 
-char* TsGets(char* s, int n, TextStream* ts, size_t* len) {
-  size_t want = n > 1 ? static_cast<size_t>(n - 1) : 0;
-  size_t take;
-  for (;;) {
-    size_t avail = ts->end - ts->pos;
-    size_t look = avail < want ? avail : want;
-    const char* p = ts->buf.get() + ts->pos;
-    const char* lf = static_cast<const char*>(std::memchr(p, '\n', look));
-    if (lf) {
-      take = static_cast<size_t>(lf - p) + 1;
-      break;
-    }
-    if (avail >= want || !Refill(ts)) {
-      take = look;
-      break;
-    }
-  }
-  if (len) *len = take;
-  if (take == 0 && want > 0) return nullptr;
-  std::memcpy(s, ts->buf.get() + ts->pos, take);
-  s[take] = '\0';
-  ts->pos += take;
-  return s;
-}
-
 char* TsLine(TextStream* ts, char* s, size_t cap, size_t* len) {
   size_t stored = 0;
   bool any = false;

@@ -1,7 +1,6 @@
 // The one line source of the readers: a source stream read in large blocks,
 // with every line end made an LF (a CR LF pair, and a lone CR as old Mac
-// files end their lines), handed out as whole lines, as fgets pieces or as
-// blocks.
+// files end their lines), handed out as whole lines or as blocks.
 #pragma once
 
 #include <cstddef>
@@ -28,12 +27,6 @@ struct TextStream {
 
 // Attaches a stream to an open file. blockSize is the size of each read.
 void TsInit(TextStream* ts, FILE* f, size_t blockSize = 1 << 20);
-
-// fgets: stores at most n - 1 bytes, up to and including an LF, and a zero.
-// Returns s, or null when the source has
-// ended (or failed) before anything was stored. *len receives the count of
-// bytes stored when len is not null.
-char* TsGets(char* s, int n, TextStream* ts, size_t* len = nullptr);
 
 // One whole line, however long: its first cap - 1 bytes (without the LF)
 // are stored with a zero, the rest of it is read past. *len receives the

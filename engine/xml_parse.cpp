@@ -52,8 +52,9 @@ static int XMLCALL Cp1252Table(void*, const XML_Char* name, XML_Encoding* info) 
 
 // A source that came in UTF-16 is handed over in UTF-8 already: its
 // declaration no longer tells its encoding.
-static XmlParser NewXmlParser(void* state, bool utf8) {
-  XmlParser p(XML_ParserCreateNS(utf8 ? "UTF-8" : nullptr, kNsSep));
+static XmlParser NewXmlParser(void* state, bool utf8, bool plainNames) {
+  const char* encoding = utf8 ? "UTF-8" : nullptr;
+  XmlParser p(plainNames ? XML_ParserCreate(encoding) : XML_ParserCreateNS(encoding, kNsSep));
   if (!p) return p;
   XML_SetUserData(p.get(), state);
   XML_UseParserAsHandlerArg(p.get());
@@ -97,8 +98,8 @@ RowJob* NextXmlJob(XmlRun* run) {
 }
 
 int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandler start,
-                XML_EndElementHandler end, XML_CharacterDataHandler text) {
-  XmlParser parser = NewXmlParser(state, in->utf16 != 0);
+                XML_EndElementHandler end, XML_CharacterDataHandler text, XmlDone done) {
+  XmlParser parser = NewXmlParser(state, in->utf16 != 0, run->plainNames);
   if (!parser) return READ_DAMAGED;
   run->parser = parser.get();
   XML_SetElementHandler(parser.get(), start, end);
@@ -106,6 +107,7 @@ int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandle
   bool whole = ParseXmlSource(parser.get(), in, &run->sink->badLine);
   if (run->stopped) return READ_STOPPED;
   if (!whole) return READ_DAMAGED;
+  if (done && !done(state)) return READ_STOPPED;
   Finish(run->sink);
   return READ_WHOLE;
 }

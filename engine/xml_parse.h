@@ -1,4 +1,4 @@
-// What the XML list readers (XSPF, WPL) share: the run of a parser that
+// What the XML readers (library exports, XSPF, WPL, ASX) share: the run of a parser that
 // tells namespaces apart over the source, fed to it block by block so that
 // memory stays flat in the list's size; the names of elements; and the
 // bounded collection of an element's text.
@@ -17,6 +17,9 @@ struct XmlRun {
   RowSink* sink = nullptr;
   XML_Parser parser = nullptr;
   bool stopped = false;
+  // The format knows no namespaces: names are taken as written, and the
+  // parser spares the work of telling namespaces apart.
+  bool plainNames = false;
 };
 
 // The next job of the run; null when the run is to stop, and the parser is
@@ -30,8 +33,13 @@ RowJob* NextXmlJob(XmlRun* run);
 // xml_parse.cpp). Returns as a reader does: READ_WHOLE after Finish,
 // READ_STOPPED, or READ_DAMAGED with run->sink->badLine the source line
 // where expat stopped (0 when no parser could be had).
+// done (when given) runs on a whole document before Finish, for a reader
+// that writes its rows only at the end; it returns false when the run is
+// to stop.
+typedef bool (*XmlDone)(void* state);
 int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandler start,
-                XML_EndElementHandler end, XML_CharacterDataHandler text);
+                XML_EndElementHandler end, XML_CharacterDataHandler text,
+                XmlDone done = nullptr);
 
 // One row of an entry of an XML list: the title, artist and time in
 // milliseconds (<= 0: not given) that the list gives, null where it gives

@@ -1,196 +1,261 @@
-// XML library exports of the property-list kind. This is a line scanner,
-// not an XML parser: it looks for the Name, Artist and Total Time key lines
-// that library exports write, one key and its value per line.
+// XML library exports: property lists as the music application (and tools
+// such as Python's plistlib) write them, read with expat key by key, in any
+// layout: a key and its value on one line or on lines of their own, with any
+// indentation.
 //
-// Exports disagree on the order of a track's keys: older ones write Total
-// Time after Name and Artist, current ones before them. A row therefore
-// belongs to the track dict it was found in: a "<dict>" line opens a track,
-// and the row of a Total Time line inside it is held until the dict closes,
-// so that it carries the names of its own track in either order. Lines
-// outside any dict (hand-made lists without dict structure) write their row
-// at the Total Time line with the last names seen. One dict per line is
-// assumed; a compact export with several dicts on one line is read as well
-// as its line pieces allow.
+// A row is a dict that holds a "Total Time" key: its "Name" is the title,
+// its "Artist" the artist and the time its milliseconds; a track without a
+// time gives no row, and neither do the playlists' dicts (which have a name
+// and no time). Of a key that a dict repeats, the last counts. A "Name" that
+// only repeats the file name of the track's "Location", with no "Artist",
+// counts as not given: the names then come from the file (its tags, else its
+// name) or, for a file that is gone, from its path.
+//
+// Order: the tracks in the order of the "Tracks" dict, but for the export of
+// a single playlist (its "Playlists" array holds exactly one playlist, and
+// that one is not the master library): the playlist's order, from the
+// "Track ID" of each of its "Playlist Items", a track as often as the
+// playlist names it. The order is known only at the end of the document,
+// after the tracks: they are kept until then, a few dozen bytes each.
 #include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
-#include "base/limits.h"
 #include "base/text.h"
+#include "engine/entry.h"
 #include "engine/readers.h"
-
-static const char KEY[] = "<key>";
-static const char NAMEKEY[] = "<key>Name</key><string>";
-static const char ARTISTKEY[] = "<key>Artist</key><string>";
-static const char TIMEKEY[] = "<key>Total Time</key><integer>";
-
-// Decodes the character references of a value in place, in one pass:
-// the five named ones and &#NNN; / &#xHH; numeric ones. A reference to 0,
-// a surrogate or beyond U+10FFFF, or an unknown name, stays as it stands.
-static void DecodeEntities(char* s) {
-  static const struct { const char* name; size_t len; char ch; } named[] = {
-      {"&amp;", 5, '&'}, {"&lt;", 4, '<'}, {"&gt;", 4, '>'},
-      {"&quot;", 6, '"'}, {"&apos;", 6, '\''}};
-  char* w = s;
-  for (char* r = s; *r;) {
-    if (*r != '&') {
-      *w++ = *r++;
-      continue;
-    }
-    bool done = false;
-    for (const auto& n : named) {
-      if (std::strncmp(r, n.name, n.len) == 0) {
-        *w++ = n.ch;
-        r += n.len;
-        done = true;
-        break;
-      }
-    }
-    if (!done && r[1] == '#') {
-      bool hex = r[2] == 'x';
-      const char* d = r + (hex ? 3 : 2);
-      uint32_t cp = 0;
-      int digits = 0;
-      for (;; ++d, ++digits) {
-        int v;
-        if (*d >= '0' && *d <= '9') v = *d - '0';
-        else if (hex && *d >= 'a' && *d <= 'f') v = *d - 'a' + 10;
-        else if (hex && *d >= 'A' && *d <= 'F') v = *d - 'A' + 10;
-        else break;
-        if (cp <= 0x10FFFF) cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(v);
-      }
-      if (digits > 0 && *d == ';' && cp != 0 && cp <= 0x10FFFF &&
-          !(cp >= 0xD800 && cp <= 0xDFFF)) {
-        // The encoded form is never longer than the reference it replaces.
-        w += Utf8Encode(cp, w);
-        r = const_cast<char*>(d) + 1;
-        done = true;
-      }
-    }
-    if (!done) *w++ = *r++;
-  }
-  *w = '\0';
-}
-
-// The value after a key text: up to the first "</", or the line's end.
-static char* CutValue(char* value) {
-  char* end = std::strstr(value, "</");
-  if (end) *end = '\0';
-  return value;
-}
+#include "engine/xml_parse.h"
 
 namespace {
-struct XmlRun {
-  RowSink* sink;
-  char title[MAXPATH];
-  char artist[MAXPATH];
-  int depth;        // open dicts
-  bool held;        // a row waits for the end of its dict
-  int32_t heldTime;
+// The values of one dict that matter.
+struct DictValues {
+  std::string name, artist, location;
+  bool haveName = false, haveArtist = false, haveTime = false, master = false;
+  int64_t ms = 0;
+  int64_t trackId = -1;
+};
+
+// Where a dict or array stands.
+enum Role { R_OTHER, R_ROOT, R_PLAYLISTS, R_PLAYLIST, R_ITEMS };
+
+// The keys that matter; every other key is K_OTHER.
+enum KeyId { K_OTHER, K_NAME, K_ARTIST, K_TIME, K_LOCATION, K_TRACKID, K_MASTER, K_PLAYLISTS, K_ITEMS };
+
+struct Frame {
+  bool dict;
+  Role role;
+  KeyId key = K_OTHER;  // a dict's last key
+  DictValues v;
+};
+
+struct Track {
+  int64_t id;
+  int32_t ms;
+  std::string title, artist;
+  std::string location;  // kept only when the names come from the file
+};
+
+struct PlistState {
+  XmlRun run;
+  std::vector<Frame> stack;
+  bool inKey = false;
+  bool inValue = false;     // a value of a key that matters
+  char key[24];             // the key's text so far (a longer key matters not)
+  size_t keyLen = 0;
+  std::string text;         // the value's text so far
+  std::vector<Track> tracks;
+  int playlists = 0;        // dicts in the "Playlists" array
+  bool firstIsMaster = false;
+  std::vector<int64_t> items;  // the first playlist's track ids, in order
 };
 }  // namespace
 
-static void WriteRow(XmlRun* x, int32_t time) {
-  AddRow(x->sink, x->artist, x->title, time);
+// A text value is kept as long as an entry can be; a name is cut later.
+static const size_t kMaxValue = MAXENTRY;
+
+static PlistState* StateOf(void* arg) {
+  return static_cast<PlistState*>(XML_GetUserData(static_cast<XML_Parser>(arg)));
 }
 
-static void FlushHeld(XmlRun* x) {
-  if (x->held) {
-    x->held = false;
-    WriteRow(x, x->heldTime);
+static KeyId KeyOf(const char* k, size_t n) {
+  static const struct { const char* text; KeyId id; } kKeys[] = {
+      {"Name", K_NAME},         {"Artist", K_ARTIST},       {"Total Time", K_TIME},
+      {"Location", K_LOCATION}, {"Track ID", K_TRACKID},    {"Master", K_MASTER},
+      {"Playlists", K_PLAYLISTS}, {"Playlist Items", K_ITEMS},
+  };
+  for (const auto& e : kKeys)
+    if (std::strlen(e.text) == n && std::memcmp(e.text, k, n) == 0) return e.id;
+  return K_OTHER;
+}
+
+static Role RoleOfValue(const PlistState* st, bool dict) {
+  if (st->stack.empty()) return dict ? R_ROOT : R_OTHER;
+  const Frame& up = st->stack.back();
+  if (up.role == R_ROOT && up.dict && !dict && up.key == K_PLAYLISTS) return R_PLAYLISTS;
+  if (up.role == R_PLAYLISTS && dict) return R_PLAYLIST;
+  if (up.role == R_PLAYLIST && !dict && up.key == K_ITEMS) return R_ITEMS;
+  return R_OTHER;
+}
+
+static void XMLCALL PlistStart(void* arg, const XML_Char* name, const XML_Char**) {
+  PlistState* st = StateOf(arg);
+  bool dict = std::strcmp(name, "dict") == 0;
+  if (dict || std::strcmp(name, "array") == 0) {
+    Frame f;
+    f.dict = dict;
+    f.role = RoleOfValue(st, dict);
+    st->stack.push_back(std::move(f));
+    return;
+  }
+  if (st->stack.empty()) return;  // <plist> itself
+  Frame& top = st->stack.back();
+  if (!top.dict) return;
+  if (std::strcmp(name, "key") == 0) {
+    st->inKey = true;
+    st->keyLen = 0;
+  } else if (std::strcmp(name, "true") == 0) {
+    if (top.key == K_MASTER) top.v.master = true;
+  } else if (top.key != K_OTHER) {
+    st->inValue = true;  // string, integer, real, date, data, false
+    st->text.clear();
   }
 }
 
-static void OpenDict(XmlRun* x) {
-  FlushHeld(x);
-  x->title[0] = '\0';
-  x->artist[0] = '\0';
-  ++x->depth;
+// A value of the dict on top of the stack, under its last key.
+static void TakeValue(Frame* f, const std::string& text) {
+  DictValues& v = f->v;
+  switch (f->key) {
+    case K_NAME:
+      v.name = text;
+      v.haveName = true;
+      break;
+    case K_ARTIST:
+      v.artist = text;
+      v.haveArtist = true;
+      break;
+    case K_TIME:
+      v.ms = Atoi32(text.c_str());
+      v.haveTime = true;
+      break;
+    case K_LOCATION: v.location = text; break;
+    case K_TRACKID: v.trackId = Atoi32(text.c_str()); break;
+    default: break;
+  }
 }
 
-static void CloseDict(XmlRun* x) {
-  FlushHeld(x);
-  if (x->depth > 0) --x->depth;
+// A dict ends: a track, a playlist or an item of one.
+static void EndDict(PlistState* st, Frame& f) {
+  const Frame* up = st->stack.empty() ? nullptr : &st->stack.back();
+  if (f.role == R_PLAYLIST) {
+    if (++st->playlists == 1) st->firstIsMaster = f.v.master;
+    return;
+  }
+  if (up && up->role == R_ITEMS) {
+    if (st->playlists == 0 && f.v.trackId >= 0) st->items.push_back(f.v.trackId);
+    return;
+  }
+  if (!f.v.haveTime) return;
+  Track t;
+  t.id = f.v.trackId;
+  // The milliseconds as a 32-bit number, as every time of a list; whole
+  // seconds, rounded down; a negative one shows as 0.
+  t.ms = static_cast<int32_t>(f.v.ms);
+  t.title = std::move(f.v.name);
+  t.artist = std::move(f.v.artist);
+  if (f.v.haveName && !f.v.haveArtist && !f.v.location.empty() &&
+      TitleRepeatsFileName(t.title.c_str(), f.v.location.c_str()))
+    t.location = std::move(f.v.location);
+  st->tracks.push_back(std::move(t));
 }
 
-// What one walk over the '<' of a line finds: the first place of each key
-// text and of the dict tags. Every key text starts with "<key>", so the first
-// "<key>" place that continues as a key text is where a search for that key
-// text would have found it.
-namespace {
-struct LineMarks {
-  char* name = nullptr;
-  char* artist = nullptr;
-  char* time = nullptr;
-  char* open = nullptr;   // "<dict>"
-  char* close = nullptr;  // "</dict>"
-};
-}  // namespace
+static void XMLCALL PlistEnd(void* arg, const XML_Char* name) {
+  PlistState* st = StateOf(arg);
+  if (std::strcmp(name, "dict") == 0 || std::strcmp(name, "array") == 0) {
+    if (st->stack.empty()) return;
+    Frame f = std::move(st->stack.back());
+    st->stack.pop_back();
+    if (f.dict) EndDict(st, f);
+    return;
+  }
+  if (st->stack.empty()) return;
+  Frame& top = st->stack.back();
+  if (st->inKey) {
+    top.key = KeyOf(st->key, st->keyLen);
+    st->inKey = false;
+  } else if (st->inValue) {
+    TakeValue(&top, st->text);
+    st->inValue = false;
+  }
+}
 
-static void ScanLine(char* line, LineMarks* m) {
-  // strchr stops at the text's zero, which ends a line's text. A glance at
-  // the character that tells the texts apart comes before each comparison.
-  for (char* p = line; (p = std::strchr(p, '<')) != nullptr; ++p) {
-    if (p[1] == 'k') {
-      if (std::strncmp(p, KEY, sizeof KEY - 1) != 0) continue;
-      char c = p[sizeof KEY - 1];
-      if (c == 'N' && !m->name && std::strncmp(p, NAMEKEY, sizeof NAMEKEY - 1) == 0)
-        m->name = p;
-      else if (c == 'A' && !m->artist && std::strncmp(p, ARTISTKEY, sizeof ARTISTKEY - 1) == 0)
-        m->artist = p;
-      else if (c == 'T' && !m->time && std::strncmp(p, TIMEKEY, sizeof TIMEKEY - 1) == 0)
-        m->time = p;
-    } else if (p[1] == 'd') {
-      if (!m->open && std::strncmp(p, "<dict>", 6) == 0) m->open = p;
-    } else if (p[1] == '/' && p[2] == 'd') {
-      if (!m->close && std::strncmp(p, "</dict>", 7) == 0) m->close = p;
+static void XMLCALL PlistText(void* arg, const XML_Char* s, int len) {
+  PlistState* st = StateOf(arg);
+  if (len <= 0) return;
+  size_t n = static_cast<size_t>(len);
+  if (st->inKey) {
+    // A key longer than the buffer is none that matters: it stays full.
+    if (n > sizeof st->key - st->keyLen) {
+      st->keyLen = sizeof st->key;
+      return;
     }
+    std::memcpy(st->key + st->keyLen, s, n);
+    st->keyLen += n;
+  } else if (st->inValue) {
+    if (st->text.size() + n > kMaxValue) n = kMaxValue - st->text.size();
+    st->text.append(s, n);
   }
 }
 
-// Handles Name, Artist or Total Time: only the first of them, in that
-// order, that the line holds.
-static void HandleKeys(XmlRun* x, const LineMarks& m) {
-  if (m.name) {
-    CopyText(x->title, sizeof x->title, CutValue(m.name + (sizeof NAMEKEY - 1)));
-    DecodeEntities(x->title);
-  } else if (m.artist) {
-    CopyText(x->artist, sizeof x->artist, CutValue(m.artist + (sizeof ARTISTKEY - 1)));
-    DecodeEntities(x->artist);
-  } else if (m.time) {
-    int32_t seconds = Atoi32(CutValue(m.time + (sizeof TIMEKEY - 1))) / 1000;
-    if (x->depth > 0) {
-      FlushHeld(x);
-      x->held = true;
-      x->heldTime = seconds;
-    } else {
-      WriteRow(x, seconds);
-    }
+// A track whose name only repeats its file's name: names from the file.
+static void ResolveTrack(RowJob* job, const RunSettings& s) {
+  CopyText(job->title, sizeof job->title, NOTITLE);
+  CopyText(job->artist, sizeof job->artist, NOARTIST);
+  NamesOfEntry(job->text, job->title, job->artist, s);
+}
+
+// One track's row. Returns false when the run is to stop.
+static bool TrackRow(RowSink* sink, const Track& t) {
+  int32_t seconds = t.ms / 1000;
+  if (t.location.empty()) {
+    char title[MAXPATH], artist[MAXPATH];
+    CopyUtf8(title, sizeof title, t.title.c_str());
+    CopyUtf8(artist, sizeof artist, t.artist.c_str());
+    AddRow(sink, artist, title, seconds);
+    return !Cancelled(sink);
   }
+  RowJob* job = NextJob(sink);
+  if (!job) return false;
+  CopyUtf8(job->text, sizeof job->text, t.location.c_str());
+  job->seconds = seconds;
+  job->resolve = ResolveTrack;
+  SubmitJob(sink, job, !IsStreamEntry(job->text));
+  return true;
+}
+
+// The rows, in the playlist's order for the export of one playlist, else in
+// the order of the tracks.
+static bool WriteTracks(void* state) {
+  PlistState* st = static_cast<PlistState*>(state);
+  RowSink* sink = st->run.sink;
+  if (st->playlists == 1 && !st->firstIsMaster && !st->items.empty()) {
+    std::unordered_map<int64_t, size_t> byId;
+    for (size_t k = 0; k < st->tracks.size(); ++k) byId.emplace(st->tracks[k].id, k);
+    for (int64_t id : st->items) {
+      auto it = byId.find(id);
+      if (it != byId.end() && !TrackRow(sink, st->tracks[it->second])) return false;
+    }
+    return true;
+  }
+  for (const Track& t : st->tracks)
+    if (!TrackRow(sink, t)) return false;
+  return true;
 }
 
 int xmlOutputLine(TextStream* inFile, RowSink* sink) {
-  XmlRun x;
-  x.sink = sink;
-  std::memset(x.title, 0, sizeof x.title);
-  std::memset(x.artist, 0, sizeof x.artist);
-  x.depth = 0;
-  x.held = false;
-  x.heldTime = 0;
-
-  char line[MAXPATH];
-  size_t got;
-  while (TsGets(line, MAXPATH - 1, inFile, &got)) {
-    // A piece holds at most one LF, at its end; a zero byte before it ends
-    // the text anyway.
-    if (got > 0 && line[got - 1] == '\n') line[got - 1] = '\0';
-    LineMarks m;
-    ScanLine(line, &m);
-    bool closeFirst = m.close && (!m.open || m.close < m.open);
-    if (closeFirst) CloseDict(&x);
-    if (m.open) OpenDict(&x);
-    HandleKeys(&x, m);
-    if (m.close && !closeFirst) CloseDict(&x);
-  }
-  FlushHeld(&x);
-  Finish(sink);
-  return READ_WHOLE;
+  std::unique_ptr<PlistState> st(new PlistState);
+  st->run.sink = sink;
+  st->run.plainNames = true;
+  return ReadXmlList(inFile, &st->run, st.get(), PlistStart, PlistEnd, PlistText, WriteTracks);
 }

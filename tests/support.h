@@ -29,7 +29,8 @@ inline void PlainImportSettings() {
 // Runs a reader over input (bytes) with the settings as they are, the
 // separator sep ("," or a tab), and returns what it wrote.
 inline std::string RunReader(READER reader, const std::string& input,
-                             const char* sep = ",", size_t block = 1 << 20) {
+                             const char* sep = ",", size_t block = 1 << 20,
+                             int* read = nullptr) {
   g_kommaFlag = sep[0] == ',';
   const RunSettings s = TakeRunSettings();
   std::string in = input;
@@ -42,7 +43,8 @@ inline std::string RunReader(READER reader, const std::string& input,
   TsInit(&ts, src, block);
   RowSink sink;
   SinkInit(&sink, out, &s);
-  reader(&ts, &sink);
+  int got = reader(&ts, &sink);
+  if (read) *read = got;
   std::fclose(out);
   std::fclose(src);
   std::string result(buf, len);

@@ -117,7 +117,8 @@ TEST(Pipeline, EntriesAreCountedWithoutReadingFiles) {
       {"a.pls", "[playlist]\nFile1=a\nTitle1=b\nLength2=5\nFile3=c\nNumberOfEntries=3\n", 3},
       {"a.xspf", "<playlist><trackList><track/><track><title>t</title></track></trackList></playlist>", 2},
       {"a.wpl", "<smil><body><seq><media src=\"a\"/><media/><media src=\"b\"/></seq></body></smil>", 2},
-      {"a.xml", "<key>Total Time</key><integer>1</integer>\n<key>Total Time</key><integer>2</integer>\n", 2},
+      {"a.xml", "<plist><array><dict><key>Total Time</key><integer>1</integer></dict><dict>"
+                "<key>Total Time</key><integer>2</integer></dict></array></plist>", 2},
       {"list.m3u", ReadFile(lib.dir / "list.m3u"), 300},
   };
   for (const auto& c : cases) {

@@ -8,10 +8,10 @@
 #include "support.h"
 
 namespace {
-// Every piece TsGets (fgets) or every line TsLine hands out, with the given
-// block size and room for 510 bytes.
-std::vector<std::string> Pieces(const std::string& input, bool wholeLines,
-                                size_t block = 1 << 20, size_t cap = 511) {
+// Every line TsLine hands out, with the given block size and room for 510
+// bytes.
+std::vector<std::string> Pieces(const std::string& input, size_t block = 1 << 20,
+                                size_t cap = 511) {
   std::string in = input;
   FILE* f = in.empty() ? std::fopen("/dev/null", "rb")
                        : fmemopen(&in[0], in.size(), "rb");
@@ -20,8 +20,7 @@ std::vector<std::string> Pieces(const std::string& input, bool wholeLines,
   std::vector<std::string> out;
   std::string line(cap + 1, '\0');
   size_t len;
-  while (wholeLines ? TsLine(&ts, &line[0], cap, &len) != nullptr
-                    : TsGets(&line[0], static_cast<int>(cap), &ts, &len) != nullptr) {
+  while (TsLine(&ts, &line[0], cap, &len) != nullptr) {
     out.emplace_back(line.data(), len);
   }
   std::fclose(f);
@@ -29,22 +28,6 @@ std::vector<std::string> Pieces(const std::string& input, bool wholeLines,
 }
 using V = std::vector<std::string>;
 }  // namespace
-
-TEST(TsGets, ReadsLinesEndedByLfCrLfOrCr) {
-  struct { std::string in; V pieces; } cases[] = {
-      {"", {}},
-      {"a\nb", {"a\n", "b"}},
-      {"a\r\nb\r\n", {"a\n", "b\n"}},          // CR LF arrives as LF
-      {"a\rb\r", {"a\n", "b\n"}},               // a lone CR ends a line
-      {"a\r\r\nb", {"a\n", "\n", "b"}},         // CR, then CR LF
-      {"\n\n", {"\n", "\n"}},
-      {std::string("a\0b\n", 4), {std::string("a\0b\n", 4)}},
-      {"x\x1Ay\n", {"x\x1Ay\n"}},              // Ctrl-Z is no end of file
-      {std::string(510, 'x') + "\n", {std::string(510, 'x'), "\n"}},
-      {std::string(1000, 'y'), {std::string(510, 'y'), std::string(490, 'y')}},
-  };
-  for (const auto& c : cases) EXPECT_EQ(Pieces(c.in, false), c.pieces);
-}
 
 TEST(TsLine, WholeLinesEndedByLfCrLfOrCr) {
   struct { std::string in; V lines; } cases[] = {
@@ -54,11 +37,13 @@ TEST(TsLine, WholeLinesEndedByLfCrLfOrCr) {
       {"a\r\nb\r\n", {"a", "b"}},
       {"a\r\r\nb", {"a", "", "b"}},   // the CR that survives gives an empty line
       {"\n", {""}},
+      {std::string("a\0b\n", 4), {std::string("a\0b", 3)}},
+      {"x\x1Ay\n", {"x\x1Ay"}},              // Ctrl-Z is no end of file
       {std::string(510, 'x') + "\nz", {std::string(510, 'x'), "z"}},
       // A longer line is one line: what does not fit is read past.
       {std::string(1000, 'y') + "\nz\n", {std::string(510, 'y'), "z"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(Pieces(c.in, true), c.lines);
+  for (const auto& c : cases) EXPECT_EQ(Pieces(c.in), c.lines);
 }
 
 // A list that starts with a UTF-16 byte-order mark comes out as UTF-8, in
@@ -76,20 +61,20 @@ TEST(TsLine, Utf16Sources) {
   };
   const std::u16string text = u"#EXTM3U\r\nGr\u00F6\u00DFe \U0001F3B5.mp3\r\n";
   const V lines = {"#EXTM3U", "Gr\xC3\xB6\xC3\x9F" "e \xF0\x9F\x8E\xB5.mp3"};
-  EXPECT_EQ(Pieces(le(text), true), lines);
-  EXPECT_EQ(Pieces(be(text), true), lines);
+  EXPECT_EQ(Pieces(le(text)), lines);
+  EXPECT_EQ(Pieces(be(text)), lines);
   // A lone surrogate shows as U+FFFD; an odd last byte is dropped.
-  EXPECT_EQ(Pieces(le({u'a', char16_t(0xD800), u'b'}) + "c", true), V{"a\xEF\xBF\xBD" "b"});
+  EXPECT_EQ(Pieces(le({u'a', char16_t(0xD800), u'b'}) + "c"), V{"a\xEF\xBF\xBD" "b"});
   // A pair across the boundary of two reads.
   std::u16string longText(32767, u'x');
   longText += u"\U0001F3B5\n";
-  EXPECT_EQ(Pieces(le(longText), true, 1024, 40000),
+  EXPECT_EQ(Pieces(le(longText), 1024, 40000),
             V{std::string(32767, 'x') + "\xF0\x9F\x8E\xB5"});
   // No mark: the bytes as they are.
-  EXPECT_EQ(Pieces("\xFFx\n", true), V{"\xFFx"});
+  EXPECT_EQ(Pieces("\xFFx\n"), V{"\xFFx"});
 }
 
-TEST(TsGets, FoldingDoesNotDependOnTheBlockSize) {
+TEST(TsLine, FoldingDoesNotDependOnTheBlockSize) {
   // CR LF pairs, lone CRs and long lines placed across every block boundary
   // must read the same with tiny blocks as with one big block.
   std::string in;
@@ -97,14 +82,12 @@ TEST(TsGets, FoldingDoesNotDependOnTheBlockSize) {
     in += "line " + std::to_string(k) + (k % 3 ? "\r\n" : "\r");
     if (k % 50 == 0) in += std::string(700 + k, 'z') + "\r\n";
   }
-  for (bool my : {false, true}) {
-    V big = Pieces(in, my);
-    for (size_t block : {1024u, 1025u, 1031u, 4096u}) EXPECT_EQ(Pieces(in, my, block), big);
-  }
+  V big = Pieces(in);
+  for (size_t block : {1024u, 1025u, 1031u, 4096u}) EXPECT_EQ(Pieces(in, block), big);
   // A CR exactly at the end of a block, followed by LF in the next one.
   std::string edge = std::string(1023, 'a') + "\r\nb";
-  EXPECT_EQ(Pieces(edge, true, 1024), (V{std::string(510, 'a'), "b"}));
-  EXPECT_EQ(Pieces(std::string(1023, 'a') + "\r", false, 1024).back(), "aaa\n");
+  EXPECT_EQ(Pieces(edge, 1024), (V{std::string(510, 'a'), "b"}));
+  EXPECT_EQ(Pieces(std::string(1023, 'a') + "\r", 1024, 2000).back(), std::string(1023, 'a'));
 }
 
 TEST(LineReaders, LastLineWithoutLineFeed) {
@@ -123,18 +106,13 @@ TEST(LineReaders, LastLineWithoutLineFeed) {
   for (const auto& c : cases) {
     std::string in;
     for (size_t k = 0; k < c.lines.size(); ++k) in += (k ? "\n" : "") + c.lines[k];
-    V pieces = c.lines;
-    for (size_t k = 0; k + 1 < pieces.size(); ++k) pieces[k] += "\n";
     // Padding in front moves the last line across the first block edge.
     for (size_t pad = 0; pad < 40; pad += 3) {
       std::string padded = std::string(pad, '\n') + in;
-      V lines(pad, ""), withLf(pad, "\n");
+      V lines(pad, "");
       lines.insert(lines.end(), c.lines.begin(), c.lines.end());
-      withLf.insert(withLf.end(), pieces.begin(), pieces.end());
-      for (size_t block : {1024u, 1031u, 1u << 20}) {
-        EXPECT_EQ(Pieces(padded, true, block), lines) << c.lines.back() << " " << pad << " " << block;
-        EXPECT_EQ(Pieces(padded, false, block), withLf) << c.lines.back() << " " << pad << " " << block;
-      }
+      for (size_t block : {1024u, 1031u, 1u << 20})
+        EXPECT_EQ(Pieces(padded, block), lines) << c.lines.back() << " " << pad << " " << block;
     }
   }
 }

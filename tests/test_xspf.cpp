@@ -1,4 +1,4 @@
-// The XML list readers: XSPF and WPL.
+// The XML list readers: XSPF, WPL and ASX; the reader chosen by content.
 #include <gtest/gtest.h>
 
 #include <sys/inotify.h>
@@ -154,15 +154,91 @@ TEST_F(XmlListTest, WplMediaEntries) {
   Media("Music/R&B.mp3", Text("TIT2", "Titel") + Text("TPE1", "Band"));
   const struct { std::string media, rows; } cases[] = {
       {"<media src=\"..\\Music\\Artist - Title.wav\" tid=\"{1}\"/>\r\n", "Artist\tTitle\t00:00:01\n"},
-      {"<media src=\"../Music/R&amp;B.mp3\" trackTitle=\"No\" duration=\"9000\"/>",
-       "Band\tTitel\t00:00:02\n"},
+      // The player's own fields stand; what they lack comes from the file.
+      {"<media src=\"../Music/R&amp;B.mp3\" trackTitle=\"Own\" duration=\"9000\"/>",
+       "Band\tOwn\t00:00:09\n"},
+      {"<media src=\"x.mp3\" trackTitle=\"T\" trackArtist=\"A\" duration=\"61000\"/>",
+       "A\tT\t00:01:01\n"},
       {"<media src=\"..\\Artist\\Album\\01 Song.mp3\"/><media src=\"http://x/live\"/>",
        "Artist\t01 Song\t00:00:00\n" + std::string(kNoNames) + "http://x/live\t00:00:00\n"},
       {"<media/><media src=\" \"/><smartPlaylist><media src=\"No\"/></smartPlaylist>"
-       "<media src=\"a.mp3\"><media src=\"No\"/></media></seq><media src=\"No\"/><seq>",
-       std::string(kNoNames) + "a\t00:00:00\n"},
+       "<media src=\"a.mp3\"><media src=\"No\"/></media></seq><par><audio src=\"b.mp3\"/></par><seq>",
+       std::string(kNoNames) + "a\t00:00:00\n" + kNoNames + "b\t00:00:00\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(Wpl(c.media), c.rows) << c.media;
+}
+
+// ASX: one row per entry, element and attribute names in any case; the INI
+// form gives one row per RefN.
+TEST_F(XmlListTest, AsxEntries) {
+  Media("Music/Artist - Title.wav", "");
+  const struct { const char* ext; std::string doc, rows; } cases[] = {
+      {"asx", "<ASX version=\"3.0\"><Title>List</Title><Author>Me</Author>\r\n<Entry><Title>T</Title>"
+              "<Author>A</Author><Ref HREF = \"http://x/1\"/><ref href=\"http://x/2\"/>"
+              "<Duration value=\"00:03:05.500\"/></Entry></ASX>",
+       "A\tT\t00:03:05\n"},
+      {"wax", "<asx><entry><ref href=\"../Music/Artist - Title.wav\"/></entry>"
+              "<entryref href=\"other.asx\"/><repeat><entry><title>Loop</title>"
+              "<duration value=\"1:02\"/></entry></repeat></asx>",
+       "Artist\tTitle\t00:00:01\n" + std::string(kNoNames) + "Loop\t00:01:02\n"},
+      {"wvx", "[Reference]\r\nRef1=http://a/x?MSWMExt=.asf\r\nRef2=http://b/y\r\n",
+       std::string(kNoNames) + "http://a/x?MSWMExt=.asf\t00:00:00\n" + kNoNames +
+           "http://b/y\t00:00:00\n"},
+      {"asx", "<smil><body><audio src=\"x\"/></body></smil>", ""},
+  };
+  for (const auto& c : cases) {
+    WriteFile(dir / "lists/l." + c.ext, c.doc);
+    EXPECT_EQ(ConvertPath(dir / "lists/l." + c.ext), c.rows) << c.doc;
+  }
+}
+
+// Where the name says nothing, the first bytes choose the reader; a source
+// that is no list at all is refused before anything is written.
+TEST_F(XmlListTest, ReaderChosenByContent) {
+  const std::string xspf = "<?xml version=\"1.0\"?>\n<playlist version=\"1\" "
+                           "xmlns=\"http://xspf.org/ns/0/\"><trackList><track><title>X</title>"
+                           "</track></trackList></playlist>\n";
+  const std::string plist =
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE plist>\n<plist version=\"1.0\"><dict><key>Tracks</key>"
+      "<dict><key>1</key><dict><key>Name</key><string>N</string><key>Artist</key>"
+      "<string>A</string><key>Total Time</key><integer>61000</integer></dict></dict></dict>"
+      "</plist>\n";
+  auto utf16 = [](const std::u16string& t) {
+    std::string r = "\xFF\xFE";
+    for (char16_t c : t) r += {char(c & 0xFF), char(c >> 8)};
+    return r;
+  };
+  const struct { const char* name; std::string bytes, rows; ConvertResult result; } cases[] = {
+      {"l.m3u", xspf, std::string(kNoNames) + "X\t00:00:00\n", CONVERT_WRITTEN},
+      {"l.txt", plist, "A\tN\t00:01:01\n", CONVERT_WRITTEN},
+      {"liste", "\n[Playlist]\nFile1=http://s\nTitle1=A - B\n", "A\tB\t\n", CONVERT_WRITTEN},
+      {"l.m3u", "<smil><body><media src=\"http://s\"/></body></smil>",
+       std::string(kNoNames) + "http://s\t00:00:00\n", CONVERT_WRITTEN},
+      {"l.m3u", "<ASX version=\"3.0\"><Entry><Title>T</Title></Entry></ASX>",
+       std::string(kNoNames) + "T\t00:00:00\n", CONVERT_WRITTEN},
+      {"l", "[Reference]\nRef1=http://s\n", std::string(kNoNames) + "http://s\t00:00:00\n",
+       CONVERT_WRITTEN},
+      {"l.m3u", utf16(u"#EXTM3U\r\n#EXTINF:5,Gr\u00F6\u00DFe - Lied\r\nhttp://s\r\n"),
+       "Gr\xC3\xB6\xC3\x9F" "e\tLied\t00:00:05\n", CONVERT_WRITTEN},
+      {"song.mp3", std::string("ID3\x03\0\0\0\0\0\x10", 10) + "TIT2", "", CONVERT_NOT_PLAYLIST},
+      {"song.m4a", std::string("\0\0\0\x20" "ftypM4A ", 12), "", CONVERT_NOT_PLAYLIST},
+      {"l.pls", std::string("[playlist]\nFile1=a\0b\n", 21), "", CONVERT_NOT_PLAYLIST},
+      {"l.xspf", "OggS\0\x02", "", CONVERT_NOT_PLAYLIST},
+  };
+  const std::string target = dir / "out.txt";
+  for (const auto& c : cases) {
+    WriteFile(dir / c.name, c.bytes);
+    EXPECT_EQ(ConvertPath(dir / c.name), c.rows) << c.name;
+    EXPECT_EQ(result, c.result) << c.name;
+    if (c.result == CONVERT_WRITTEN) continue;
+    WriteFile(target, "before");
+    EXPECT_EQ(ConvertToFile(TakeRunSettings(), target.c_str(), true), c.result) << c.name;
+    EXPECT_EQ(ReadFile(target), "before");
+    char text[MSGSIZE];
+    EXPECT_STREQ(ResultMessage(c.result, g_opnFName, target.c_str(), text, sizeof text),
+                 "Quelldatei lesen");
+    EXPECT_EQ(std::string(text), "Die Quelldatei " + std::string(c.name) + " ist keine Playlist.");
+  }
 }
 
 // A document that is not well-formed: the conversion stops at the damage,
@@ -220,7 +296,7 @@ TEST_F(XmlListTest, SharedTestData) {
   int lists = 0;
   for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
     std::string ext = e.path().extension().string();
-    if (!e.is_regular_file() || (ext != ".xspf" && ext != ".wpl")) continue;
+    if (!e.is_regular_file() || (ext != ".xspf" && ext != ".wpl" && ext != ".zpl")) continue;
     ++lists;
     std::string out = ConvertPath(e.path().string());
     EXPECT_EQ(result, CONVERT_WRITTEN) << e.path();

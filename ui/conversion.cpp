@@ -64,6 +64,7 @@ int CreateTargetFile(HWND hDlg) {
     Complain(hDlg, r, g_savFName, report);
     return 0;
   }
+  if (report.rows == 0) MessageBoxA(hDlg, kNoEntriesText, kNoEntriesCaption, MB_OK);
   return 1;
 }
 
