@@ -1,7 +1,11 @@
 // Sizes of the fixed buffers that every layer shares.
 #pragma once
 
-constexpr int MAXPATH = 512;  // bytes of every path, line and name buffer
+#include <climits>
+
+constexpr int MAXPATH = 512;  // bytes of a name buffer and of the folders kept
+// A path of a source or target file: as long as Linux allows.
+constexpr int MAXFILEPATH = PATH_MAX;
 constexpr int MAXNEXT = 100;  // entries of the extension table
 // An entry of a list as the readers keep it: a path as long as Linux allows
 // (PATH_MAX, 4096 bytes), also when a file address spells every byte as a

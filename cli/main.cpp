@@ -314,12 +314,12 @@ int main(int argc, char** argv) {
   ApplyOptions(argc, argv);
 
   std::string abs;
-  if (!AbsolutePath(args.source, &abs) || abs.size() >= MAXPATH) {
+  if (!AbsolutePath(args.source, &abs) || abs.size() >= sizeof g_opnFName) {
     std::fprintf(stderr, "mirtun-convert: Der Pfad der Quelldatei ist zu lang: %s\n",
                  args.source);
     return 1;
   }
-  if (std::strlen(args.target) >= MAXPATH) {
+  if (std::strlen(args.target) >= sizeof g_savFName) {
     std::fprintf(stderr, "mirtun-convert: Der Pfad der Zieldatei ist zu lang: %s\n",
                  args.target);
     return 1;

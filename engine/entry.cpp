@@ -323,6 +323,11 @@ bool TitleRepeatsFileName(const char* title, const char* entryText) {
   const char* mark = std::strstr(t, " [untitled ");
   if (mark && len > 0 && t[len - 1] == ']') len = static_cast<size_t>(mark - t);
   if (len == 0) return false;
+  // Most titles are no file name: a first character that differs from the
+  // name's tells at once, where neither is an escape or a byte beyond ASCII.
+  const char* raw = LastPart(entryText);
+  unsigned char t0 = static_cast<unsigned char>(t[0]), r0 = static_cast<unsigned char>(raw[0]);
+  if (t0 < 0x80 && r0 < 0x80 && r0 != '%' && t0 != r0) return false;
   // The entry's file name as written and as it is shown: decoded from a
   // file address or from percent escapes, in UTF-8 as the title is.
   const char* path = entryText;

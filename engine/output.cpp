@@ -121,10 +121,11 @@ static void PutImportField(FILE* out, const char* text) {
   if (quote) std::fputc('"', out);
   if (text[0] == '=' || text[0] == '+' || text[0] == '-' || text[0] == '@')
     std::fputc('\'', out);
-  for (const char* p = text; *p; ++p) {
-    if (*p == '"') std::fputc('"', out);
-    std::fputc(*p, out);
-  }
+  // The text in runs up to each double quote, which is doubled.
+  const char* run = text;
+  for (const char* q; quote && (q = std::strchr(run, '"')) != nullptr; run = q + 1)
+    std::fwrite(run, 1, static_cast<size_t>(q - run) + 1, out), std::fputc('"', out);
+  std::fputs(run, out);
   if (quote) std::fputc('"', out);
 }
 

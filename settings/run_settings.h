@@ -26,7 +26,7 @@ struct RunSettings {
   int32_t widthArtist;
   int32_t widthTitle;
   ExtTable ext;
-  char source[MAXPATH];  // the source list, whose folder relative entries use
+  char source[MAXFILEPATH];  // the source list, whose folder relative entries use
   // Where relative entries that name no file beside the list are looked
   // for: the setting, else the system's music folder; empty when none.
   char musicDir[PATH_MAX];

@@ -14,8 +14,8 @@
 
 const char DEFAULT_FILE_EXT[] = DEFAULT_EXTENSIONS;
 
-char g_opnFName[MAXPATH];
-char g_savFName[MAXPATH];
+char g_opnFName[MAXFILEPATH];
+char g_savFName[MAXFILEPATH];
 char g_oInitDir[MAXPATH];
 char g_sInitDir[MAXPATH];
 char g_FileExt[MAXPATH] = DEFAULT_EXTENSIONS;

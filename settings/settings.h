@@ -26,8 +26,8 @@ constexpr uint32_t BITDUR1ST = 128;
 extern const char DEFAULT_FILE_EXT[];
 
 // Text fields; each always holds a zero-terminated text.
-extern char g_opnFName[MAXPATH];  // source playlist
-extern char g_savFName[MAXPATH];  // target file
+extern char g_opnFName[MAXFILEPATH];  // source playlist
+extern char g_savFName[MAXFILEPATH];  // target file
 extern char g_oInitDir[MAXPATH];  // folder of the last chosen source, with trailing "/"
 extern char g_sInitDir[MAXPATH];  // folder of the last chosen target, with trailing "/"
 extern char g_FileExt[MAXPATH];   // extension list, comma separated

@@ -23,12 +23,16 @@ static const FlagBit kFlagBits[] = {
 struct TextValue {
   const char* name;
   char* field;
+  size_t cap;
 };
 
 static const TextValue kTextValues[] = {
-    {"OpenInitDir", g_oInitDir},     {"SaveInitDir", g_sInitDir},
-    {"OpenPathFName", g_opnFName},   {"SavePathFName", g_savFName},
-    {"FileExtensions", g_FileExt},   {"MusicFolder", g_MusicDir},
+    {"OpenInitDir", g_oInitDir, sizeof g_oInitDir},
+    {"SaveInitDir", g_sInitDir, sizeof g_sInitDir},
+    {"OpenPathFName", g_opnFName, sizeof g_opnFName},
+    {"SavePathFName", g_savFName, sizeof g_savFName},
+    {"FileExtensions", g_FileExt, sizeof g_FileExt},
+    {"MusicFolder", g_MusicDir, sizeof g_MusicDir},
 };
 
 // A number as the store keeps it: four bytes, little-endian.
@@ -42,13 +46,14 @@ static void SetNumber(HKEY key, const char* name, uint32_t v) {
   RegSetValueExA(key, name, 0, REG_DWORD, data, MAXDATA);
 }
 
-// A text is always stored as the whole field of MAXPATH bytes. The bytes
-// after its terminating zero mean nothing; they are written as zeros so that
-// no remains of an earlier, longer text reach the file.
+// A text is stored as a field of MAXPATH bytes, or as long as it is with its
+// zero when it is longer (a path of a source or target). The bytes after its
+// terminating zero mean nothing; they are written as zeros so that no
+// remains of an earlier, longer text reach the file.
 static void SetText(HKEY key, const char* name, const char* text) {
-  BYTE data[MAXPATH] = {};
-  CopyText(reinterpret_cast<char*>(data), sizeof data, text);
-  RegSetValueExA(key, name, 0, REG_SZ, data, MAXPATH);
+  BYTE data[MAXFILEPATH] = {};
+  size_t len = CopyText(reinterpret_cast<char*>(data), sizeof data, text);
+  RegSetValueExA(key, name, 0, REG_SZ, data, len < MAXPATH ? MAXPATH : static_cast<DWORD>(len + 1));
 }
 
 // Reads a number of at most MAXDATA bytes. A shorter value gives the number
@@ -68,16 +73,17 @@ static void QueryWidth(HKEY key, const char* name, int32_t* width) {
   if (QueryNumber(key, name, &v)) *width = static_cast<int32_t>(v);
 }
 
-// Reads a text of at most MAXPATH bytes into field. The text ends at its
-// first zero byte or at the end of the value, whichever comes first, and is
-// cut to MAXPATH - 1 characters, so the field always stays terminated and
-// never keeps pieces of its old text behind a short value.
-static void QueryText(HKEY key, const char* name, char* field) {
-  char data[MAXPATH];
-  DWORD size = MAXPATH;
+// Reads a text of at most cap bytes into field (a longer value is left
+// alone). The text ends at its first zero byte or at the end of the value,
+// whichever comes first, and is cut to cap - 1 characters, so the field
+// always stays terminated and never keeps pieces of its old text behind a
+// short value.
+static void QueryText(HKEY key, const char* name, char* field, size_t cap) {
+  char data[MAXFILEPATH];
+  DWORD size = static_cast<DWORD>(cap);
   if (RegQueryValueExA(key, name, nullptr, nullptr,
                        reinterpret_cast<BYTE*>(data), &size) == ERROR_SUCCESS)
-    CopyTextN(field, MAXPATH, data, size);
+    CopyTextN(field, cap, data, size);
 }
 
 int32_t SaveRecentData(int* error) {
@@ -112,7 +118,7 @@ int32_t GetRecentData() {
   int haveFlags = QueryNumber(key, "Flags", &word);
   QueryWidth(key, "ColumnWidthTitle", &g_ColWTit);
   QueryWidth(key, "ColumnWidthArtist", &g_ColWArt);
-  for (const TextValue& t : kTextValues) QueryText(key, t.name, t.field);
+  for (const TextValue& t : kTextValues) QueryText(key, t.name, t.field, t.cap);
   RegCloseKey(key);
 
   // A loaded flag holds its bit's value, not 1; every reader tests for zero.

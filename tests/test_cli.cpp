@@ -134,6 +134,15 @@ TEST_F(CliTest, TargetFileAndOverwrite) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Quelldatei und Zieldatei sind dieselbe Datei!"), std::string::npos);
   EXPECT_EQ(ReadFile(dir.File("a.pls")), kPls);
+  // Paths as long as the system allows: a source 600 bytes deep, a target
+  // whose name has 250 bytes.
+  std::string deep = dir.path;
+  for (int k = 0; k < 3; ++k) mkdir((deep += "/" + std::string(200, 'd')).c_str(), 0700);
+  WriteFile(deep + "/a.pls", kPls);
+  const std::string name(250, 't');
+  r = Run({"--import", "--no-total", deep + "/a.pls", name});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.File(name)).substr(0, 4), "Die ");
 }
 
 TEST_F(CliTest, FailuresAndUsage) {

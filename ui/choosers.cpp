@@ -37,7 +37,7 @@ int GetOpenFileNameA(OPENFILENAMEA* ofn) { return g_chooser(ofn); }
 
 // Both choosers are the open chooser: the target chooser also takes the name
 // of a file that does not exist yet, as long as its folder does.
-static int RunChooser(HWND hDlg, char* file, const char* title,
+static int RunChooser(HWND hDlg, char* file, size_t fileCap, const char* title,
                       const char* filter, const char* initDir, unsigned flags,
                       const char* defExt, char* folderOut) {
   OPENFILENAMEA ofn;
@@ -45,7 +45,7 @@ static int RunChooser(HWND hDlg, char* file, const char* title,
   ofn.hInstance = reinterpret_cast<HINSTANCE>(GetWindowLongA(hDlg, GWL_HINSTANCE));
   ofn.lpstrFilter = filter;
   ofn.lpstrFile = file;
-  ofn.nMaxFile = MAXPATH;
+  ofn.nMaxFile = static_cast<unsigned>(fileCap);
   ofn.lpstrInitialDir = initDir;
   ofn.lpstrTitle = title;
   ofn.Flags = flags;
@@ -56,7 +56,7 @@ static int RunChooser(HWND hDlg, char* file, const char* title,
 }
 
 int openFile(HWND hDlg) {
-  if (!RunChooser(hDlg, g_opnFName, "Quelldatei (Playlist) wählen",
+  if (!RunChooser(hDlg, g_opnFName, sizeof g_opnFName, "Quelldatei (Playlist) wählen",
                   kSourceFilters, g_oInitDir,
                   OFN_LONGNAMES | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST,
                   "*.m3u", g_oInitDir))
@@ -68,7 +68,7 @@ int openFile(HWND hDlg) {
 }
 
 int saveFile(HWND hDlg) {
-  if (!RunChooser(hDlg, g_savFName, "Zieldatei wählen",
+  if (!RunChooser(hDlg, g_savFName, sizeof g_savFName, "Zieldatei wählen",
                   g_htmlFlag ? kHtmlFilters : kTextFilters, g_sInitDir,
                   OFN_LONGNAMES | OFN_PATHMUSTEXIST,
                   g_htmlFlag ? "*.htm" : "*.txt", g_sInitDir))
@@ -81,7 +81,7 @@ int chooseFolder(HWND hDlg, int id) {
   char folder[MAXPATH];
   GetDlgItemTextA(hDlg, id, folder, sizeof folder);
   char parent[MAXPATH];
-  if (!RunChooser(hDlg, folder, "Musikordner wählen", nullptr, folder,
+  if (!RunChooser(hDlg, folder, sizeof folder, "Musikordner wählen", nullptr, folder,
                   OFN_LONGNAMES | OFN_FOLDER | OFN_PATHMUSTEXIST, nullptr, parent))
     return 0;
   SetDlgItemTextA(hDlg, id, folder);

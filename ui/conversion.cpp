@@ -26,7 +26,7 @@ static bool AskOverwrite(HWND hDlg, const char* target) {
 
 int CreateTargetFile(HWND hDlg) {
   const RunSettings s = TakeRunSettings();
-  char target[MAXPATH];
+  char target[MAXFILEPATH];
   CopyText(target, sizeof target, g_savFName);
   RunReport report;
   // The checks and the question come first, on this thread; the run itself

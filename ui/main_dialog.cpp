@@ -22,10 +22,10 @@
 // "Vorschau" needs a source, "Umwandeln" a source and a target. A field of
 // blanks counts as filled.
 static void UpdateButtons(HWND hDlg) {
-  char source[MAXPATH];
-  char target[MAXPATH];
-  GetDlgItemTextA(hDlg, SOURCE, source, MAXPATH);
-  GetDlgItemTextA(hDlg, TARGET, target, MAXPATH);
+  char source[MAXFILEPATH];
+  char target[MAXFILEPATH];
+  GetDlgItemTextA(hDlg, SOURCE, source, sizeof source);
+  GetDlgItemTextA(hDlg, TARGET, target, sizeof target);
   EnableWindow(GetDlgItem(hDlg, IDPREVIEW), source[0] != '\0');
   EnableWindow(GetDlgItem(hDlg, IDOK), source[0] != '\0' && target[0] != '\0');
 }
@@ -138,7 +138,7 @@ static void UpdateFlags(HWND hDlg) {
 static int RunCommand(HWND hDlg, unsigned id, unsigned code) {
   switch (id) {
     case IDOK:
-      GetDlgItemTextA(hDlg, TARGET, g_savFName, MAXPATH);
+      GetDlgItemTextA(hDlg, TARGET, g_savFName, sizeof g_savFName);
       CreateTargetFile(hDlg);
       break;
     case IDCANCEL:

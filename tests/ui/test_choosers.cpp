@@ -33,8 +33,8 @@ TEST_F(Choosers, SourceChoiceDerivesTheTarget) {
       {"", 0, "/musik/party", "/musik/party.txt"},
       {"/listen.alt/", 0, "/musik/party", "/listen.txt"},
       {"/listen", 0, "/musik/party.m3u", "/listenparty.txt"},  // joined as they stand
-      // the name does not fit behind the folder: the folder with the extension
-      {deep.c_str(), 0, "/musik/" + longName, deep + ".txt"},
+      // a long folder and name: paths are as long as the system allows
+      {deep.c_str(), 0, "/musik/" + longName, deep + std::string(30, 'n') + ".txt"},
   };
   for (const DeriveCase& c : cases) {
     FreshState();

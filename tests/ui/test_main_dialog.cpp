@@ -116,7 +116,8 @@ TEST_P(StyleSwitch, SetsTheStyleAndRewritesTheExtension) {
   });
 }
 
-const std::string kLong = "/" + std::string(507, 'a') + ".x";  // 510 characters
+// The longest path a target may have.
+const std::string kLong = "/" + std::string(MAXFILEPATH - 4, 'a') + ".x";
 
 INSTANTIATE_TEST_SUITE_P(
     AllNine, StyleSwitch,
@@ -165,7 +166,7 @@ class Convert : public MainDialog {
   std::string source;
 };
 
-TEST_F(Convert, TakesTheTypedTargetCutTo511Bytes) {
+TEST_F(Convert, TakesTheTypedTargetCutToTheLongestPath) {
   std::string target = dir.File("ziel.txt");
   RunMainDialog([&](HWND dlg) {
     Type(dlg, TARGET, target);
@@ -174,12 +175,12 @@ TEST_F(Convert, TakesTheTypedTargetCutTo511Bytes) {
   EXPECT_EQ(std::string(g_savFName), target);
   EXPECT_NE(ReadFile(target).find("Lied"), std::string::npos);
 
-  std::string tooLong = "/" + std::string(600, 'z');
+  std::string tooLong = "/" + std::string(MAXFILEPATH + 100, 'z');
   RunMainDialog([&](HWND dlg) {
     Type(dlg, TARGET, tooLong);
     Click(dlg, IDOK);
   });
-  EXPECT_EQ(std::string(g_savFName), tooLong.substr(0, 511));
+  EXPECT_EQ(std::string(g_savFName), tooLong.substr(0, MAXFILEPATH - 1));
 }
 
 TEST_F(Convert, OverwriteQuestionAnsweredNoKeepsAndYesReplacesTheFile) {
