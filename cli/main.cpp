@@ -29,8 +29,8 @@ static void Usage(FILE* f) {
   std::fputs(
       "Aufruf: mirtun-convert [OPTIONEN] QUELLE [ZIEL]\n"
       "\n"
-      "Wandelt die Wiedergabeliste QUELLE (M3U, M3U8, OFL, PLS, XSPF, WPL,\n"
-      "XML-Mediathek) in eine Liste mit Interpret, Titel und Spielzeit um.\n"
+      "Wandelt die Wiedergabeliste QUELLE (M3U, M3U8, OFL, PLS, XSPF, WPL, ASX,\n"
+      "SMIL, XML-Mediathek) in eine Liste mit Interpret, Titel und Spielzeit um.\n"
       "Ohne ZIEL oder mit ZIEL \"-\" geht die Ausgabe auf die Standardausgabe.\n"
       "\n"
       "Die Einstellungen kommen aus den gespeicherten Einstellungen des\n"
