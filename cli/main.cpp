@@ -19,6 +19,7 @@
 #include "base/text.h"
 #include "engine/convert.h"
 #include "engine/messages.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "settings/options.h"
 #include "settings/run_settings.h"
@@ -231,6 +232,13 @@ static RunControl g_ctl;
 
 static void StopRun(int) { g_ctl.cancel.store(true); }
 
+// A file that is there but cannot be read gives the row of its name; the
+// user is told why.
+static void TellUnreadable(RunControl*, const char* entry, int error) {
+  std::fprintf(stderr, "mirtun-convert: Die Datei %s konnte nicht gelesen werden: %s.\n", entry,
+               ErrorText(error));
+}
+
 // SIGINT, SIGTERM and SIGHUP stop the run between two rows: an existing target
 // stays as it was and the temporary file goes.
 static void CatchSignals() {
@@ -292,6 +300,7 @@ static ConvertResult Convert(const CliArgs& args, RunReport* report) {
   g_terminal = terminal;
   g_ctl.countFirst = terminal;
   if (terminal || StopPointsArmed()) g_ctl.onRow = OnRow;
+  g_ctl.onUnreadable = TellUnreadable;
   ConvertResult r;
   if (std::strcmp(args.target, "-") == 0) {
     r = ConvertToStream(s, stdout, report, &g_ctl);

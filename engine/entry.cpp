@@ -1,5 +1,6 @@
 #include "engine/entry.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "base/handles.h"
@@ -236,6 +237,14 @@ int32_t NamesFromFileTitle(const char* path, char* title, char* artist,
   return min * 60 + sec;
 }
 
+static thread_local int t_fileError = 0;
+
+int TakeFileError() {
+  int e = t_fileError;
+  t_fileError = 0;
+  return e;
+}
+
 // The names found (bits of names) from the temporary buffers.
 static void TakeFound(int32_t names, const char* t, const char* a, char* title, char* artist) {
   if (names & ID3_TITLE) CopyText(title, MAXPATH, t);
@@ -248,7 +257,10 @@ int32_t NamesFromTags(const char* path, char* title, char* artist, bool wantTime
   // One open serves the tags and the time.
   int64_t size;
   UniqueFd file(OpenRegularFile(path, &size));
-  if (file.fd < 0) return 0;
+  if (file.fd < 0) {
+    t_fileError = errno;
+    return 0;
+  }
   char t[MAXPATH];
   char a[MAXPATH];
   CopyText(t, sizeof t, title);

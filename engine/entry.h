@@ -69,6 +69,11 @@ int32_t NamesFromFileTitle(const char* path, char* title, char* artist,
 int32_t NamesFromTags(const char* path, char* title, char* artist, bool wantTime,
                       bool* named);
 
+// The errno of the last file on this thread that exists but could not be
+// opened for its tags and time (0: none since the last call), and forgets
+// it. Whoever runs an entry's lookup asks afterwards.
+int TakeFileError();
+
 // Names and seconds of an existing file: its tags and the media's time, else
 // its file name. Returns the seconds.
 int32_t NamesFromFile(const char* path, char* title, char* artist, const RunSettings& s);

@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "engine/entry.h"
+
 namespace {
 // Jobs resolved ahead of the row being written.
 constexpr size_t kWindow = 64;
@@ -17,6 +19,13 @@ constexpr auto kSlowJob = std::chrono::microseconds(500);
 
 enum SlotState { SLOT_FREE, SLOT_QUEUED, SLOT_DONE };
 }  // namespace
+
+// Runs a job's function and keeps what its files could not give.
+static void Resolve(RowJob* job, const RunSettings& s) {
+  TakeFileError();
+  job->resolve(job, s);
+  job->fileError = TakeFileError();
+}
 
 struct Pipeline {
   std::vector<RowJob> jobs;
@@ -50,7 +59,7 @@ struct Pipeline {
     size_t k = queue.front();
     queue.pop_front();
     g.unlock();
-    jobs[k].resolve(&jobs[k], *s);
+    Resolve(&jobs[k], *s);
     g.lock();
     state[k] = SLOT_DONE;
     if (writerWaiting) ready.notify_one();
@@ -144,6 +153,8 @@ static void WriteDone(RowSink* sink, std::unique_lock<std::mutex>& g, bool wait)
     }
     RowJob& job = p->jobs[k];
     g.unlock();
+    if (job.fileError && sink->ctl && sink->ctl->onUnreadable)
+      sink->ctl->onUnreadable(sink->ctl, job.text, job.fileError);
     WriteNames(sink, job.artist, job.title);
     WriteTime(sink, job.seconds);
     CountRow(sink);
@@ -164,7 +175,9 @@ RowJob* NextJob(RowSink* sink) {
     if (Cancelled(sink)) return nullptr;
     WriteDone(sink, g, false);
   }
-  return &p->jobs[p->tail % kWindow];
+  RowJob* job = &p->jobs[p->tail % kWindow];
+  job->fileError = 0;
+  return job;
 }
 
 void SubmitJob(RowSink* sink, RowJob* job, bool readsFiles) {
@@ -177,7 +190,7 @@ void SubmitJob(RowSink* sink, RowJob* job, bool readsFiles) {
   bool parallel = readsFiles && job->resolve && sink->s->threads > 1 && p->ahead;
   if (!parallel && job->resolve) {
     auto start = std::chrono::steady_clock::now();
-    job->resolve(job, *sink->s);
+    Resolve(job, *sink->s);
     if (readsFiles && std::chrono::steady_clock::now() - start > kSlowJob) p->ahead = true;
   }
   std::unique_lock<std::mutex> g(p->lock);

@@ -36,6 +36,7 @@ struct RowJob {
   char note[MAXPATH];  // for the reader: a text the list gives
   char title[MAXPATH];
   char artist[MAXPATH];
+  int fileError;  // errno of a file that exists and could not be read; 0
 };
 
 struct Pipeline;

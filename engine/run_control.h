@@ -15,5 +15,9 @@ struct RunControl {
   // Called on the converting thread after every row when set; it may look
   // at the counts and must return quickly.
   void (*onRow)(RunControl* ctl) = nullptr;
-  void* context = nullptr;  // for onRow
+  void* context = nullptr;  // for onRow and onUnreadable
+  // Called on the converting thread, in the order of the rows, for an entry
+  // whose file exists but could not be read (error: its errno); the row
+  // then shows what the file's name gives.
+  void (*onUnreadable)(RunControl* ctl, const char* entry, int error) = nullptr;
 };
