@@ -287,12 +287,17 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
   std::string info = flac.substr(4, 38);
   info[0] = 0;
   std::string vc = Comments({"title=One", "TITLE=Two", "ARTIST=", "=x", "no equals",
-                             std::string("Artist=A\0B", 10), "TiTlE=Thr\xE9" "e", "ARTISTS=no"});
+                             std::string("Artist=A\0B", 10), "TiTlE=Thr\xE9" "e", "ARTISTS=no", "TITLEX=no"});
   auto block = [](int type, const std::string& body) {
     return char(type) + Be24(static_cast<uint32_t>(body.size())) + body;
   };
   std::string rebuilt = "fLaC" + info + block(4, vc) + block(6, std::string(3000, 'p')) +
                         block(0x81, std::string(100, '\0')) + flac.substr(frames);
+  // 30,296 samples at 44,099 Hz: 686,999.29... µs, which rounds to the
+  // millisecond above.
+  std::string rounded = flac;
+  rounded.replace(18, 3, std::string("\x0A\xC4", 2) + char(0x30 | (flac[20] & 0x0F)));
+  rounded.replace(21, 5, std::string(1, char(flac[21] & 0xF0)) + id3::Be32(30296));
   std::string noSamples = flac;
   for (int k = 21; k < 26; ++k) noSamples[k] = static_cast<char>(k == 21 ? noSamples[k] & 0xF0 : 0);
 
@@ -315,13 +320,34 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
   std::string utf16 = m4a;
   size_t nam = utf16.find("\xA9nam");
   utf16[nam + 15] = 2;
+  // A second title and a second artist (as "\251aut") at the end of ilst:
+  // the later ones win. The atoms around it grow by as much.
+  std::string item = id3::Be32(24 + 6) + "\xA9nam" + id3::Be32(16 + 6) + "data" + id3::Be32(1) +
+                     id3::Be32(0) + "Second";
+  item += id3::Be32(24 + 4) + "\xA9" "aut" + id3::Be32(16 + 4) + "data" + id3::Be32(1) +
+          id3::Be32(0) + "Auth";
+  std::string twice = m4a;
+  size_t at = 0;
+  for (const char* type : {"moov", "udta", "meta", "ilst"}) {
+    at = twice.find(type, at) - 4;
+    uint32_t n = static_cast<unsigned char>(twice[at]) << 24 | static_cast<unsigned char>(twice[at + 1]) << 16 |
+                 static_cast<unsigned char>(twice[at + 2]) << 8 | static_cast<unsigned char>(twice[at + 3]);
+    twice.replace(at, 4, id3::Be32(n + static_cast<uint32_t>(item.size())));
+    if (type[0] == 'i') twice.insert(at + n, item);
+    at += 8;
+  }
+  std::string emptyEdit = m4a;  // the first edit's media time -1: a gap
+  emptyEdit.replace(emptyEdit.find("elst") + 16, 4, std::string(4, '\xFF'));
 
   const struct { const char* name; std::string bytes; bool answered; } cases[] = {
       {"tone.flac", flac, true},
       {"tagged.flac", tag + flac, true},
       {"comments.flac", rebuilt, true},
+      {"rounded.flac", rounded, true},
       {"no_samples.flac", noSamples, false},
       {"cut.flac", flac.substr(0, 30), false},
+      {"cut_picture.flac", "fLaC" + info + block(0x86, std::string(5000, 'p')).substr(0, 900),
+       false},
       {"tone.ogg", ogg, true},
       {"tagged.ogg", tag + ogg, true},
       {"junk.ogg", ogg + std::string(100, 'j'), false},
@@ -333,6 +359,8 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
       {"large.m4a", head + mdat64 + moov, true},
       {"fragment.m4a", m4a + id3::Be32(8) + "moof", false},
       {"utf16.m4a", utf16, false},
+      {"twice.m4a", twice, true},
+      {"empty_edit.m4a", emptyEdit, false},
       // The extension names another format: the demuxer is asked (the
       // reader could answer, and the answers agree).
       {"flac.ogg", flac, true},
