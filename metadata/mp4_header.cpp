@@ -4,6 +4,8 @@
 // presentation, names of other kinds and anything unexpected are left to the
 // demuxer.
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "metadata/container.h"
 
@@ -11,6 +13,7 @@ namespace {
 
 constexpr int kMaxDepth = 8;
 constexpr int kMaxAtoms = 4096;
+constexpr int64_t kMovieBuffer = 1 << 20;
 
 constexpr uint32_t Tag(const char (&s)[5]) {
   return static_cast<uint32_t>(static_cast<unsigned char>(s[0])) << 24 |
@@ -178,6 +181,7 @@ bool Child(Walk* w, const Atom& a, int depth) {
       unsigned char b[32];
       if (w->movieHeader || a.end - a.body < 20 || !ReadBytes(*w->f, a.body, b, 1)) return false;
       w->movieHeader = true;
+      if (b[0] > 1) return false;  // a version the demuxer refuses
       bool v1 = b[0] == 1;
       int64_t need = v1 ? 32 : 20;
       if (a.end - a.body < need || !ReadBytes(*w->f, a.body, b, need)) return false;
@@ -211,6 +215,27 @@ bool Children(Walk* w, const Atom& parent, int depth) {
   return true;
 }
 
+// The movie header, read in one piece when it lies beyond the bytes at hand
+// (written after the media data) and is of a common size: its atoms are
+// many and small.
+bool Movie(Walk* w, const Atom& moov) {
+  const MediaBytes* f = w->f;
+  int64_t len = moov.end - moov.body;
+  if ((f->head && moov.body >= f->headPos && moov.end <= f->headPos + f->headLen) ||
+      len > kMovieBuffer)
+    return Children(w, moov, 1);
+  std::unique_ptr<unsigned char[]> buf(new (std::nothrow) unsigned char[len]);
+  if (!buf || !ReadBytes(*f, moov.body, buf.get(), len)) return false;
+  MediaBytes inMemory = *f;
+  inMemory.head = buf.get();
+  inMemory.headPos = moov.body;
+  inMemory.headLen = len;
+  w->f = &inMemory;
+  bool ok = Children(w, moov, 1);
+  w->f = f;
+  return ok;
+}
+
 }  // namespace
 
 bool Mp4Info(const MediaBytes& f, int64_t start, ContainerInfo* info) {
@@ -228,7 +253,7 @@ bool Mp4Info(const MediaBytes& f, int64_t start, ContainerInfo* info) {
           std::memcmp(brand, "qt  ", 4) == 0)
         return false;
     } else if (a.type == Tag("moov")) {
-      if (moov || !Children(&w, a, 1)) return false;
+      if (moov || !Movie(&w, a)) return false;
       moov = true;
     } else if (a.type != Tag("mdat") && a.type != Tag("free") && a.type != Tag("skip") &&
                a.type != Tag("wide") && a.type != Tag("uuid") && a.type != Tag("pdin")) {

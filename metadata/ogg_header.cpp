@@ -331,7 +331,8 @@ bool OggInfo(const MediaBytes& f, int64_t start, ContainerInfo* info) {
       return false;
     rate = static_cast<uint32_t>(r);
     ok = VorbisHeaders(&c, info);
-  } else if (len >= 19 && std::memcmp(id, "OpusHead", 8) == 0 && !(id[8] & 0xF0)) {
+  } else if (len >= 19 && std::memcmp(id, "OpusHead", 8) == 0 && !(id[8] & 0xF0) &&
+             id[9] != 0) {
     rate = 48000;
     ok = OpusHeaders(&c, info);
   } else if (len >= 51 && std::memcmp(id, "\x7F" "FLAC\x01", 6) == 0 &&
