@@ -175,6 +175,17 @@ bool EditList(Walk* w, const Atom& elst) {
 
 bool Children(Walk* w, const Atom& parent, int depth);
 
+// A sample table of the track: its entry count (after version, flags and
+// skip bytes) must fit the atom, else the demuxer refuses the file. A table
+// of no entries is refused as well where the demuxer needs one.
+bool TableFits(Walk* w, const Atom& a, int64_t skip, int64_t entry, bool needsOne) {
+  unsigned char b[4];
+  if (a.end - a.body < 8 + skip || !ReadBytes(*w->f, a.body + 4 + skip, b, 4)) return false;
+  uint32_t count = Be32(b);
+  if (needsOne && count == 0) return false;
+  return static_cast<int64_t>(count) * entry <= a.end - a.body - 8 - skip;
+}
+
 bool Child(Walk* w, const Atom& a, int depth) {
   switch (a.type) {
     case Tag("mvhd"): {
@@ -196,8 +207,18 @@ bool Child(Walk* w, const Atom& a, int depth) {
     }
     case Tag("mvex"): case Tag("cmov"): case Tag("meco"):
       return false;  // fragments, a compressed header
-    case Tag("trak"): case Tag("edts"): case Tag("mdia"):
+    case Tag("trak"): case Tag("edts"): case Tag("mdia"): case Tag("minf"): case Tag("stbl"):
       return Children(w, a, depth + 1);
+    case Tag("stsd"): return TableFits(w, a, 0, 8, true);
+    case Tag("stts"): case Tag("ctts"): case Tag("co64"): return TableFits(w, a, 0, 8, false);
+    case Tag("stsc"): return TableFits(w, a, 0, 12, false);
+    case Tag("stco"): case Tag("stss"): return TableFits(w, a, 0, 4, false);
+    case Tag("stsz"): {
+      // A sample size of 0: one size per sample follows.
+      unsigned char b[4];
+      if (a.end - a.body < 12 || !ReadBytes(*w->f, a.body + 4, b, 4)) return false;
+      return Be32(b) != 0 || TableFits(w, a, 4, 4, false);
+    }
     case Tag("elst"): return EditList(w, a);
     case Tag("udta"): return Udta(w, a);
     case Tag("meta"): return Meta(w, a);

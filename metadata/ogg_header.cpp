@@ -5,8 +5,9 @@
 // The demuxer's time of such a stream is the last granule position over the
 // sample rate (48,000 for Opus) as it stands: it takes neither the start of
 // the first audio page nor Opus's pre-skip off, so neither is taken off here.
+#include <string.h>
+
 #include <cstring>
-#include <initializer_list>
 #include <memory>
 #include <new>
 
@@ -16,8 +17,6 @@ namespace {
 
 constexpr int64_t kHeaderSize = 27;
 constexpr int64_t kMaxPage = kHeaderSize + 255 + 255 * 255;
-// The tail read first: the last page of every common encoder fits.
-constexpr int64_t kTailGuess = 8192;
 // Pages of header packets (a comment packet with a cover spans many).
 constexpr int kMaxHeaderPages = 2048;
 // Bytes of a Vorbis setup header read from its end to find its modes.
@@ -289,22 +288,31 @@ bool FlacHeaders(Cursor* c, ContainerInfo* info) {
   return false;
 }
 
-// The granule position of the stream's last page, the page that ends the
-// file; 0 when there is none that says.
-int64_t LastGranule(const MediaBytes& f, int64_t start, uint32_t serial, unsigned char* buf) {
-  for (int64_t want : {kTailGuess, kMaxPage}) {
-    int64_t n = f.size - start < want ? f.size - start : want;
-    int64_t from = f.size - n;
-    if (!ReadBytes(f, from, buf, n)) return 0;
-    for (int64_t i = n - kHeaderSize; i >= 0; --i) {
-      PageHeader h;
-      if (buf[i] != 'O' || !ParseHeader(buf + i, n - i, &h) || i + h.size != n) continue;
-      if (PageCrc(buf + i, h.size) != Le32(buf + i + 22)) continue;
-      return h.serial == serial ? h.granule : 0;
-    }
-    if (n < want) break;
+// The granule position the demuxer takes for the stream's length: it reads
+// the pages of the file's last kMaxPage bytes from the first "OggS" there
+// and keeps the granule of the last page that gives one. Only a clean run of
+// pages of the stream to the end of the file is followed here; anything
+// else (junk, another stream, a page cut or damaged) gives 0.
+int64_t LastGranule(const MediaBytes& f, uint32_t serial, unsigned char* buf) {
+  int64_t n = f.size < kMaxPage ? f.size : kMaxPage;
+  int64_t from = f.size - n;
+  if (!ReadBytes(f, from, buf, n)) return 0;
+  const unsigned char* sync = static_cast<const unsigned char*>(memmem(buf, n, "OggS", 4));
+  if (!sync) return 0;
+  int64_t granule = 0;
+  int64_t at = sync - buf;
+  PageHeader h;
+  for (; at < n; at += h.size) {
+    if (!ParseHeader(buf + at, n - at, &h) || h.size > n - at || h.serial != serial) return 0;
+    // -1: no packet ends on the page; other negative positions the
+    // demuxer does not take as a time.
+    if (h.granule < -1) return 0;
+    if (h.granule > 0) granule = h.granule;
   }
-  return 0;
+  // The last page gives the time: it must be whole.
+  at -= h.size;
+  if (h.granule <= 0 || PageCrc(buf + at, h.size) != Le32(buf + at + 22)) return 0;
+  return granule;
 }
 
 }  // namespace
@@ -343,7 +351,7 @@ bool OggInfo(const MediaBytes& f, int64_t start, ContainerInfo* info) {
     return false;
   }
   if (!ok) return false;
-  int64_t granule = LastGranule(f, start, serial, buf.get());
+  int64_t granule = LastGranule(f, serial, buf.get());
   if (granule <= 0) return false;
   info->us = TicksToMicros(static_cast<uint64_t>(granule), rate);
   return info->us > 0;
