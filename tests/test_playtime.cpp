@@ -200,6 +200,10 @@ namespace {
 
 std::string Le32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 std::string Be24(uint32_t v) { return {char(v >> 16), char(v >> 8), char(v)}; }
+uint32_t Be32At(const std::string& s, size_t at) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(s.data() + at);
+  return static_cast<uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
+}
 
 // Vorbis comments: vendor, count, items.
 std::string Comments(const std::vector<std::string>& items) {
@@ -257,8 +261,7 @@ std::vector<std::string> OggPages(const std::string& file) {
 std::vector<std::string> Atoms(const std::string& file) {
   std::vector<std::string> atoms;
   for (size_t at = 0; at + 8 <= file.size();) {
-    size_t n = static_cast<unsigned char>(file[at]) << 24 | static_cast<unsigned char>(file[at + 1]) << 16 |
-               static_cast<unsigned char>(file[at + 2]) << 8 | static_cast<unsigned char>(file[at + 3]);
+    size_t n = Be32At(file, at);
     atoms.push_back(file.substr(at, n));
     at += n;
   }
@@ -280,14 +283,13 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
   // FLAC: STREAMINFO alone (not the last block), then comments of every
   // kind, a picture and padding, then the frames.
   size_t frames = 4;
-  for (bool last = false; !last; frames += 4 + (static_cast<unsigned char>(flac[frames + 1]) << 16 |
-                                                static_cast<unsigned char>(flac[frames + 2]) << 8 |
-                                                static_cast<unsigned char>(flac[frames + 3])))
+  for (bool last = false; !last; frames += 4 + (Be32At(flac, frames) & 0xFFFFFF))
     last = flac[frames] & 0x80;
   std::string info = flac.substr(4, 38);
   info[0] = 0;
   std::string vc = Comments({"title=One", "TITLE=Two", "ARTIST=", "=x", "no equals",
-                             std::string("Artist=A\0B", 10), "TiTlE=Thr\xE9" "e", "ARTISTS=no", "TITLEX=no"});
+                             std::string("Artist=A\0B", 10), "TiTlE=Thr\xE9" "e", "ARTISTS=no",
+                             "TITLEX=no"});
   auto block = [](int type, const std::string& body) {
     return char(type) + Be24(static_cast<uint32_t>(body.size())) + body;
   };
@@ -315,8 +317,10 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
   // 64-bit size; a fragment after it; a UTF-16 name.
   std::vector<std::string> atoms = Atoms(m4a);
   std::string moov, mdat, head;
-  for (const auto& a : atoms) (a.compare(4, 4, "moov") == 0 ? moov : a.compare(4, 4, "mdat") == 0 ? mdat : head) += a;
-  std::string mdat64 = id3::Be32(1) + "mdat" + id3::Be32(0) + id3::Be32(static_cast<uint32_t>(mdat.size() + 8)) + mdat.substr(8);
+  for (const auto& a : atoms)
+    (a.compare(4, 4, "moov") == 0 ? moov : a.compare(4, 4, "mdat") == 0 ? mdat : head) += a;
+  std::string mdat64 = id3::Be32(1) + "mdat" + id3::Be32(0) +
+                       id3::Be32(static_cast<uint32_t>(mdat.size() + 8)) + mdat.substr(8);
   std::string utf16 = m4a;
   size_t nam = utf16.find("\xA9nam");
   utf16[nam + 15] = 2;
@@ -330,8 +334,7 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
   size_t at = 0;
   for (const char* type : {"moov", "udta", "meta", "ilst"}) {
     at = twice.find(type, at) - 4;
-    uint32_t n = static_cast<unsigned char>(twice[at]) << 24 | static_cast<unsigned char>(twice[at + 1]) << 16 |
-                 static_cast<unsigned char>(twice[at + 2]) << 8 | static_cast<unsigned char>(twice[at + 3]);
+    uint32_t n = Be32At(twice, at);
     twice.replace(at, 4, id3::Be32(n + static_cast<uint32_t>(item.size())));
     if (type[0] == 'i') twice.insert(at + n, item);
     at += 8;

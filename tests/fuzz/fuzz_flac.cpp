@@ -1,5 +1,5 @@
-// The FLAC header reader on arbitrary bytes (FLAC metadata blocks), from a head buffer
-// of a size the input picks and positioned reads beyond it; whatever it
+// The FLAC header reader on arbitrary bytes (FLAC metadata blocks), from a head
+// buffer of a size the input picks and positioned reads beyond it; whatever it
 // answers must be what the demuxer says.
 #include "fuzz_support.h"
 
