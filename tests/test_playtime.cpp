@@ -200,6 +200,10 @@ namespace {
 
 std::string Le32(uint32_t v) { return {char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; }
 std::string Be24(uint32_t v) { return {char(v >> 16), char(v >> 8), char(v)}; }
+uint32_t Le32At(const std::string& s, size_t at) {
+  const unsigned char* b = reinterpret_cast<const unsigned char*>(s.data() + at);
+  return static_cast<uint32_t>(b[3]) << 24 | b[2] << 16 | b[1] << 8 | b[0];
+}
 uint32_t Be32At(const std::string& s, size_t at) {
   const unsigned char* b = reinterpret_cast<const unsigned char*>(s.data() + at);
   return static_cast<uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
@@ -255,6 +259,16 @@ std::vector<std::string> OggPages(const std::string& file) {
     at += n;
   }
   return pages;
+}
+
+// The pages again, each with its checksum made anew.
+std::string WithChecksums(const std::string& file) {
+  std::string out;
+  for (std::string page : OggPages(file)) {
+    page.replace(22, 4, Le32(OggCrc(page.replace(22, 4, Le32(0)))));
+    out += page;
+  }
+  return out;
 }
 
 // The top-level atoms of an MP4 file with 32-bit sizes.
@@ -313,6 +327,17 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
                                    pages[0].substr(14, 4), 1);
   for (size_t k = 2; k < pages.size(); ++k) bigTags += pages[k];
 
+  // Vorbis whose last comment runs into the comment packet's closing byte.
+  std::string longComment = ogg;
+  size_t last = longComment.find("\x03vorbis") + 7;
+  last += 4 + Le32At(longComment, last);
+  for (uint32_t count = Le32At(longComment, last), k = 0; k < count; ++k) {
+    last += 4;
+    if (k + 1 < count) last += Le32At(longComment, last);
+  }
+  longComment.replace(last, 4, Le32(Le32At(longComment, last) + 1));
+  longComment = WithChecksums(longComment);
+
   // MP4: the header after the media data (as written), before it, with a
   // 64-bit size; a fragment after it; a UTF-16 name.
   std::vector<std::string> atoms = Atoms(m4a);
@@ -354,6 +379,7 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
       {"tone.ogg", ogg, true},
       {"tagged.ogg", tag + ogg, true},
       {"junk.ogg", ogg + std::string(100, 'j'), false},
+      {"long_comment.ogg", longComment, false},
       {"cut.ogg", ogg.substr(0, ogg.size() - 10), false},
       {"tone.opus", opus, true},
       {"big_tags.opus", bigTags, true},
