@@ -25,24 +25,38 @@ constexpr int64_t kSetupTail = 2048;
 enum Flags { CONTINUED = 1, FIRST = 2 };
 
 // CRC-32 of an Ogg page (polynomial 0x04C11DB7, no reflection), the
-// checksum field counted as zeros.
-uint32_t PageCrc(const unsigned char* p, int64_t n) {
-  static const struct Table {
-    uint32_t t[256];
-    Table() {
-      for (uint32_t i = 0; i < 256; ++i) {
-        uint32_t r = i << 24;
-        for (int k = 0; k < 8; ++k) r = r & 0x80000000u ? (r << 1) ^ 0x04C11DB7u : r << 1;
-        t[i] = r;
-      }
+// checksum field counted as zeros; eight bytes a step through eight tables.
+struct CrcTables {
+  uint32_t t[8][256];
+  CrcTables() {
+    for (uint32_t i = 0; i < 256; ++i) {
+      uint32_t r = i << 24;
+      for (int k = 0; k < 8; ++k) r = r & 0x80000000u ? (r << 1) ^ 0x04C11DB7u : r << 1;
+      t[0][i] = r;
     }
-  } table;
-  uint32_t crc = 0;
-  for (int64_t i = 0; i < n; ++i) {
-    unsigned char b = i >= 22 && i < 26 ? 0 : p[i];
-    crc = (crc << 8) ^ table.t[((crc >> 24) ^ b) & 0xFF];
+    for (int k = 1; k < 8; ++k)
+      for (int i = 0; i < 256; ++i) t[k][i] = (t[k - 1][i] << 8) ^ t[0][t[k - 1][i] >> 24];
   }
+};
+
+uint32_t CrcUpdate(uint32_t crc, const unsigned char* p, int64_t n) {
+  static const CrcTables tables;
+  const auto& t = tables.t;
+  for (; n >= 8; p += 8, n -= 8) {
+    uint32_t x = crc ^ Be32(p);
+    uint32_t y = Be32(p + 4);
+    crc = t[7][x >> 24] ^ t[6][(x >> 16) & 0xFF] ^ t[5][(x >> 8) & 0xFF] ^ t[4][x & 0xFF] ^
+          t[3][y >> 24] ^ t[2][(y >> 16) & 0xFF] ^ t[1][(y >> 8) & 0xFF] ^ t[0][y & 0xFF];
+  }
+  for (; n > 0; ++p, --n) crc = (crc << 8) ^ t[0][((crc >> 24) ^ *p) & 0xFF];
   return crc;
+}
+
+uint32_t PageCrc(const unsigned char* p, int64_t n) {
+  static const unsigned char zeros[4] = {};
+  uint32_t crc = CrcUpdate(0, p, 22);
+  crc = CrcUpdate(crc, zeros, 4);
+  return CrcUpdate(crc, p + 26, n - 26);
 }
 
 struct PageHeader {
@@ -173,6 +187,27 @@ bool EndPacket(Cursor* c, int64_t left) {
   return c->endsHere && c->avail == 0;
 }
 
+// The first byte of the packet after the headers, the first audio packet:
+// there must be one for the demuxer to finish its headers. Its page is
+// looked at, not read whole; the last page's checksum is what counts.
+bool FirstAudioByte(Cursor* c, unsigned char* first) {
+  if (c->seg < c->pg.nsegs) {
+    if (c->pg.segs[c->seg] == 0) return false;
+    *first = c->buf[c->off];
+    return true;
+  }
+  unsigned char b[kHeaderSize + 255 + 1];
+  PageHeader h;
+  int64_t pos = c->pos + c->pg.size;
+  if (!ReadBytes(*c->f, pos, b, kHeaderSize) ||
+      !ReadBytes(*c->f, pos + kHeaderSize, b + kHeaderSize, b[26] + 1) ||
+      !ParseHeader(b, kHeaderSize + b[26], &h) || h.serial != c->pg.serial ||
+      (h.flags & (FIRST | CONTINUED)) || h.nsegs == 0 || h.segs[0] == 0)
+    return false;
+  *first = b[kHeaderSize + h.nsegs];
+  return true;
+}
+
 // Reads the comment packet's items after its signature (sig bytes; the
 // packet holds len, of which tail bytes at its end are not comments).
 bool CommentPacket(Cursor* c, const char* sig, int64_t sigLen, int64_t tail,
@@ -253,12 +288,12 @@ bool VorbisHeaders(Cursor* c, ContainerInfo* info) {
   if (!EndPacket(c, 0) || !SetupHeaderReadable(tail, tailLen, len)) return false;
   // The next packet must be audio, not one more header.
   unsigned char first;
-  return BeginPacket(c, &len) && len > 0 && PacketNext(c, &first, 1) && !(first & 1);
+  return FirstAudioByte(c, &first) && !(first & 1);
 }
 
 bool OpusHeaders(Cursor* c, ContainerInfo* info) {
-  int64_t len;
-  return CommentPacket(c, "OpusTags", 8, 0, info) && BeginPacket(c, &len) && len > 0;
+  unsigned char first;
+  return CommentPacket(c, "OpusTags", 8, 0, info) && FirstAudioByte(c, &first);
 }
 
 // FLAC in Ogg: metadata blocks, one a packet, up to the first frame.
