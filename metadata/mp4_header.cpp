@@ -175,6 +175,22 @@ bool EditList(Walk* w, const Atom& elst) {
 
 bool Children(Walk* w, const Atom& parent, int depth);
 
+// The sample descriptions: at least one, each atom within the table.
+bool Descriptions(Walk* w, const Atom& stsd) {
+  unsigned char b[8];
+  if (stsd.end - stsd.body < 8 || !ReadBytes(*w->f, stsd.body, b, 8)) return false;
+  uint32_t count = Be32(b + 4);
+  if (count == 0 || count > 64) return false;
+  int64_t pos = stsd.body + 8;
+  for (uint32_t k = 0; k < count; ++k) {
+    if (stsd.end - pos < 16 || !ReadBytes(*w->f, pos, b, 4)) return false;
+    uint32_t size = Be32(b);
+    if (size < 16 || size > stsd.end - pos) return false;
+    pos += size;
+  }
+  return true;
+}
+
 // A sample table of the track: its entry count (after version, flags and
 // skip bytes) must fit the atom, else the demuxer refuses the file. A table
 // of no entries is refused as well where the demuxer needs one.
@@ -209,7 +225,7 @@ bool Child(Walk* w, const Atom& a, int depth) {
       return false;  // fragments, a compressed header
     case Tag("trak"): case Tag("edts"): case Tag("mdia"): case Tag("minf"): case Tag("stbl"):
       return Children(w, a, depth + 1);
-    case Tag("stsd"): return TableFits(w, a, 0, 8, true);
+    case Tag("stsd"): return Descriptions(w, a);
     case Tag("stts"): case Tag("ctts"): case Tag("co64"): return TableFits(w, a, 0, 8, false);
     case Tag("stsc"): return TableFits(w, a, 0, 12, false);
     case Tag("stco"): case Tag("stss"): return TableFits(w, a, 0, 4, false);

@@ -157,9 +157,12 @@ inline int RunReaderOn(READER reader, const char* listName, const uint8_t* data,
 // of the file the head buffer holds (the rest is read from the file). When
 // the reader answers, its answer must be the demuxer's: the time to the
 // millisecond and the names as shown. The file is named with ext, the
-// extension the reader is used for.
+// extension the reader is used for. With refusedOk, a file the demuxer
+// refuses whole (no time, no names: damaged codec data deep in an MP4
+// header that the reader does not read) may still have an answer.
 inline int RunContainerReader(bool (*reader)(const MediaBytes&, int64_t, ContainerInfo*),
-                              const char* ext, const uint8_t* data, size_t size) {
+                              const char* ext, const uint8_t* data, size_t size,
+                              bool refusedOk = false) {
   if (size < 2) return 0;
   static const std::string path = Sandbox("container") + "/input." + ext;
   Put(path, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
@@ -182,6 +185,7 @@ inline int RunContainerReader(bool (*reader)(const MediaBytes&, int64_t, Contain
   char title[512] = "", artist[512] = "", t[512] = "", a[512] = "";
   int32_t names = 0;
   int32_t ms = GetDemuxedInfo(path.c_str(), title, artist, sizeof title - 1, &names);
+  if (refusedOk && ms == 0 && names == 0) return 0;
   if (ms != static_cast<int32_t>(std::min<int64_t>(info.us / 1000, INT32_MAX))) __builtin_trap();
   if (info.title[0]) ShownText(t, sizeof t - 1, info.title);
   if (info.artist[0]) ShownText(a, sizeof a - 1, info.artist);
