@@ -96,6 +96,8 @@ bool FreeFormItem(Walk* w, const Atom& item) {
   return true;
 }
 
+bool Child(Walk* w, const Atom& a, int depth);
+
 bool Ilst(Walk* w, const Atom& ilst) {
   for (int64_t pos = ilst.body; pos < ilst.end;) {
     Atom item;
@@ -114,8 +116,10 @@ bool Ilst(Walk* w, const Atom& ilst) {
 }
 
 // "meta": the demuxer looks for its "hdlr" word by word and reads the atoms
-// from there (with or without version and flags before it).
-bool Meta(Walk* w, const Atom& meta) {
+// from there (with or without version and flags before it), each as it
+// would anywhere.
+bool Meta(Walk* w, const Atom& meta, int depth) {
+  if (depth > kMaxDepth) return false;
   int64_t pos = meta.body;
   unsigned char b[12];
   for (;; pos += 4) {
@@ -124,16 +128,7 @@ bool Meta(Walk* w, const Atom& meta) {
   }
   for (; pos < meta.end;) {
     Atom a;
-    if (!ReadAtom(w, pos, meta.end, &a)) return false;
-    if (a.type == Tag("hdlr")) {
-      // Names by index ("mdta" with "keys") are left to the demuxer.
-      if (a.end - a.body < 12 || !ReadBytes(*w->f, a.body, b, 12) || Be32(b + 8) == Tag("mdta"))
-        return false;
-    } else if (a.type == Tag("keys")) {
-      return false;
-    } else if (a.type == Tag("ilst")) {
-      if (!Ilst(w, a)) return false;
-    }
+    if (!ReadAtom(w, pos, meta.end, &a) || !Child(w, a, depth)) return false;
     pos = a.end;
   }
   return true;
@@ -142,12 +137,13 @@ bool Meta(Walk* w, const Atom& meta) {
 // "udta": only "meta" in it is read; a QuickTime text of its own (a
 // "\251nam" with a language) and everything else unknown goes to the
 // demuxer. A track's "name" is its handler name, no title.
-bool Udta(Walk* w, const Atom& udta) {
+bool Udta(Walk* w, const Atom& udta, int depth) {
+  if (depth > kMaxDepth) return false;
   for (int64_t pos = udta.body; pos < udta.end;) {
     Atom a;
     if (!ReadAtom(w, pos, udta.end, &a)) return false;
     if (a.type == Tag("meta")) {
-      if (!Meta(w, a)) return false;
+      if (!Meta(w, a, depth + 1)) return false;
     } else if (a.type != Tag("free") && a.type != Tag("Xtra") && a.type != Tag("chpl") &&
                a.type != Tag("hnti") && a.type != Tag("name")) {
       return false;
@@ -236,8 +232,15 @@ bool Child(Walk* w, const Atom& a, int depth) {
       return Be32(b) != 0 || TableFits(w, a, 4, 4, false);
     }
     case Tag("elst"): return EditList(w, a);
-    case Tag("udta"): return Udta(w, a);
-    case Tag("meta"): return Meta(w, a);
+    // The demuxer knows these wherever they stand.
+    case Tag("ilst"): return Ilst(w, a);
+    case Tag("keys"): return false;  // names by index
+    case Tag("hdlr"): {
+      unsigned char b[12];
+      return a.end - a.body >= 12 && ReadBytes(*w->f, a.body, b, 12) && Be32(b + 8) != Tag("mdta");
+    }
+    case Tag("udta"): return Udta(w, a, depth + 1);
+    case Tag("meta"): return Meta(w, a, depth + 1);
     default: return true;
   }
 }

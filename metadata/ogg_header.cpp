@@ -188,23 +188,12 @@ bool EndPacket(Cursor* c, int64_t left) {
 }
 
 // The first byte of the packet after the headers, the first audio packet:
-// there must be one for the demuxer to finish its headers. Its page is
-// looked at, not read whole; the last page's checksum is what counts.
+// there must be one, on a sound page, for the demuxer to finish its
+// headers.
 bool FirstAudioByte(Cursor* c, unsigned char* first) {
-  if (c->seg < c->pg.nsegs) {
-    if (c->pg.segs[c->seg] == 0) return false;
-    *first = c->buf[c->off];
-    return true;
-  }
-  unsigned char b[kHeaderSize + 255 + 1];
-  PageHeader h;
-  int64_t pos = c->pos + c->pg.size;
-  if (!ReadBytes(*c->f, pos, b, kHeaderSize) ||
-      !ReadBytes(*c->f, pos + kHeaderSize, b + kHeaderSize, b[26] + 1) ||
-      !ParseHeader(b, kHeaderSize + b[26], &h) || h.serial != c->pg.serial ||
-      (h.flags & (FIRST | CONTINUED)) || h.nsegs == 0 || h.segs[0] == 0)
-    return false;
-  *first = b[kHeaderSize + h.nsegs];
+  if (c->seg == c->pg.nsegs && !NextPage(c, false)) return false;
+  if (c->pg.segs[c->seg] == 0) return false;
+  *first = c->buf[c->off];
   return true;
 }
 
@@ -327,8 +316,9 @@ bool FlacHeaders(Cursor* c, ContainerInfo* info) {
 // the pages of the file's last kMaxPage bytes from the first "OggS" there
 // and keeps the granule of the last page that gives one. Only a clean run of
 // pages of the stream to the end of the file is followed here; anything
-// else (junk, another stream, a page cut or damaged) gives 0.
-int64_t LastGranule(const MediaBytes& f, uint32_t serial, unsigned char* buf) {
+// else (junk, another stream, a page cut or damaged) gives 0. The page at
+// checked has had its checksum checked already.
+int64_t LastGranule(const MediaBytes& f, uint32_t serial, int64_t checked, unsigned char* buf) {
   int64_t n = f.size < kMaxPage ? f.size : kMaxPage;
   int64_t from = f.size - n;
   if (!ReadBytes(f, from, buf, n)) return 0;
@@ -346,7 +336,8 @@ int64_t LastGranule(const MediaBytes& f, uint32_t serial, unsigned char* buf) {
   }
   // The last page gives the time: it must be whole.
   at -= h.size;
-  if (h.granule <= 0 || PageCrc(buf + at, h.size) != Le32(buf + at + 22)) return 0;
+  if (h.granule <= 0) return 0;
+  if (from + at != checked && PageCrc(buf + at, h.size) != Le32(buf + at + 22)) return 0;
   return granule;
 }
 
@@ -386,7 +377,7 @@ bool OggInfo(const MediaBytes& f, int64_t start, ContainerInfo* info) {
     return false;
   }
   if (!ok) return false;
-  int64_t granule = LastGranule(f, serial, buf.get());
+  int64_t granule = LastGranule(f, serial, c.pos, buf.get());
   if (granule <= 0) return false;
   info->us = TicksToMicros(static_cast<uint64_t>(granule), rate);
   return info->us > 0;
