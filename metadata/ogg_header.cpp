@@ -322,9 +322,11 @@ bool FlacHeaders(Cursor* c, ContainerInfo* info) {
 // the pages of the file's last kMaxPage bytes from the first "OggS" there
 // and keeps the granule of the last page that gives one. Only a clean run of
 // pages of the stream to the end of the file is followed here; anything
-// else (junk, another stream, a page cut or damaged) gives 0. The page at
-// checked has had its checksum checked already.
-int64_t LastGranule(const MediaBytes& f, uint32_t serial, int64_t checked, unsigned char* buf) {
+// else (junk, another stream, a page cut or damaged) gives 0. The stream
+// begins at start; the page at checked has had its checksum checked
+// already.
+int64_t LastGranule(const MediaBytes& f, int64_t start, uint32_t serial, int64_t checked,
+                    unsigned char* buf) {
   int64_t n = f.size < kMaxPage ? f.size : kMaxPage;
   int64_t from = f.size - n;
   if (!ReadBytes(f, from, buf, n)) return 0;
@@ -335,6 +337,8 @@ int64_t LastGranule(const MediaBytes& f, uint32_t serial, int64_t checked, unsig
   PageHeader h;
   for (; at < n; at += h.size) {
     if (!ParseHeader(buf + at, n - at, &h) || h.size > n - at || h.serial != serial) return 0;
+    // A stream begins again: chained files, even under the same serial.
+    if ((h.flags & FIRST) && from + at != start) return 0;
     // -1: no packet ends on the page; other negative positions the
     // demuxer does not take as a time.
     if (h.granule < -1) return 0;
@@ -383,7 +387,7 @@ bool OggInfo(const MediaBytes& f, int64_t start, ContainerInfo* info) {
     return false;
   }
   if (!ok) return false;
-  int64_t granule = LastGranule(f, serial, c.pos, buf.get());
+  int64_t granule = LastGranule(f, start, serial, c.pos, buf.get());
   if (granule <= 0) return false;
   info->us = TicksToMicros(static_cast<uint64_t>(granule), rate);
   return info->us > 0;

@@ -292,6 +292,7 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
   const std::string ogg = ReadFile(Fixture("tone.ogg"));
   const std::string opus = ReadFile(Fixture("tone.opus"));
   const std::string m4a = ReadFile(Fixture("tone.m4a"));
+  const std::string oga = ReadFile(Fixture("tone.oga"));  // FLAC in Ogg
   const std::string tag = id3::Tag(id3::Text("TALB", "Album") + std::string(50, '\0'));
 
   // FLAC: STREAMINFO alone (not the last block), then comments of every
@@ -382,6 +383,8 @@ TEST(GetMediaInfoOpen, ContainerHeadersGiveTheDemuxersAnswer) {
       {"long_comment.ogg", longComment, false},
       {"cut.ogg", ogg.substr(0, ogg.size() - 10), false},
       {"tone.opus", opus, true},
+      {"tone.oga", oga, true},
+      {"chained.ogg", ogg + opus, false},
       {"big_tags.opus", bigTags, true},
       {"tone.m4a", m4a, true},
       {"faststart.m4a", head + moov + mdat, true},
