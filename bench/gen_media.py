@@ -5,9 +5,10 @@ with a ~40 KB cover picture, as real files have) and a list of them.
 Half the files hold constant-bit-rate audio with an Info frame, half
 variable-bit-rate audio with a Xing frame; both are made once with ffmpeg.
 
-Then a mixed library in bench/data/mixed/: 500 files each of FLAC, Ogg
-Vorbis and M4A (AAC) with their own tags (title, artist, album), and one
-list per format (flac.m3u, ogg.m3u, m4a.m3u).
+Then a mixed library in bench/data/mixed/: 1,000 small files each of FLAC,
+Ogg Vorbis, Opus and M4A (AAC) with their own tags (title, artist, album),
+and one list per format (flac.m3u, ogg.m3u, opus.m3u, m4a.m3u); alone with
+the argument "mixed".
 
 Then 300 MP3 files of realistic size (3 to 8 MB, three to eight minutes of
 noise, half constant and half variable bit rate) in bench/data/large/,
@@ -61,6 +62,8 @@ def tag(k, rng):
 def main():
     if len(sys.argv) > 1 and sys.argv[1] == "large":
         return large()
+    if len(sys.argv) > 1 and sys.argv[1] == "mixed":
+        return mixed()
     os.makedirs(DATA, exist_ok=True)
     cbr = os.path.join(DATA, "base_cbr.mp3")
     vbr = os.path.join(DATA, "base_vbr.mp3")
@@ -109,7 +112,7 @@ def large():
     print("%d files in %s" % (LARGE, folder))
 
 
-MIXED = 500
+MIXED = 1000
 
 
 def mixed():
@@ -119,6 +122,7 @@ def mixed():
     os.makedirs(folder, exist_ok=True)
     src = "sine=frequency=440:sample_rate=44100:duration=1"
     for ext, codec in (("flac", ["-c:a", "flac"]), ("ogg", ["-c:a", "libvorbis", "-q:a", "2"]),
+                       ("opus", ["-c:a", "libopus", "-b:a", "64k"]),
                        ("m4a", ["-c:a", "aac", "-b:a", "96k"])):
         base = os.path.join(folder, "base." + ext)
         ffmpeg(["-f", "lavfi", "-i", src] + codec, base)
@@ -134,7 +138,7 @@ def mixed():
             names.append(name)
         with open(os.path.join(folder, ext + ".m3u"), "w") as f:
             f.write("".join(n + "\n" for n in names))
-    print("%d files each of flac, ogg, m4a in %s" % (MIXED, folder))
+    print("%d files each of flac, ogg, opus, m4a in %s" % (MIXED, folder))
 
 
 if __name__ == "__main__":

@@ -9,6 +9,7 @@
 
 #include "base/handles.h"
 #include "base/text.h"
+#include "metadata/container.h"
 #include "metadata/ffmpeg_lib.h"
 #include "metadata/id3.h"
 #include "metadata/mpeg_audio.h"
@@ -105,12 +106,18 @@ const struct {
     {"au", "au"},
 };
 
-const AVInputFormat* FormatByExtension(const char* path) {
+// The demuxer's name for a file's extension; null for an unknown one.
+const char* FormatName(const char* path) {
   const char* dot = std::strrchr(path, '.');
   if (!dot || std::strchr(dot, '/')) return nullptr;
   for (const auto& f : kFormats)
-    if (EqualsNoCase(dot + 1, f.ext)) return FF()->av_find_input_format(f.format);
+    if (EqualsNoCase(dot + 1, f.ext)) return f.format;
   return nullptr;
+}
+
+const AVInputFormat* FormatByExtension(const char* path) {
+  const char* name = FormatName(path);
+  return name ? FF()->av_find_input_format(name) : nullptr;
 }
 
 // Bytes of ID3v2 tag at the start of the file (header, body, footer), which
@@ -222,16 +229,58 @@ const char* TagValue(const AVFormatContext* ic, const char* key) {
   return nullptr;
 }
 
+// A name found (not empty) into its buffer as it is shown.
+void TakeName(const NameRequest* req, int32_t bit, const char* value) {
+  if (!value || !value[0]) return;
+  ShownText(bit == ID3_TITLE ? req->title : req->artist, req->cap, value);
+  *req->names |= bit;
+}
+
 void TakeNames(const AVFormatContext* ic, const NameRequest* req) {
   if (!req) return;
-  static const struct { const char* key; int32_t bit; } kKeys[] = {
-      {"title", ID3_TITLE}, {"artist", ID3_ARTIST}};
-  for (const auto& k : kKeys) {
-    const char* v = TagValue(ic, k.key);
-    if (!v) continue;
-    ShownText(k.bit == ID3_TITLE ? req->title : req->artist, req->cap, v);
-    *req->names |= k.bit;
+  TakeName(req, ID3_TITLE, TagValue(ic, "title"));
+  TakeName(req, ID3_ARTIST, TagValue(ic, "artist"));
+}
+
+// The first bytes read at once for the container readers: every header of
+// a common file, and the whole of a small one.
+constexpr int64_t kHeadBytes = 16384;
+
+// The container headers read without the demuxer: a reader for what the
+// file holds at start ("fLaC", "OggS", an MP4 "ftyp"), when the extension
+// names that format or none the demuxer knows (it would probe and find the
+// same). The time in microseconds, or -1 when the demuxer has to answer.
+int64_t HeaderTime(const char* path, const MediaFile& m, int64_t start, const NameRequest* req) {
+  unsigned char head[kHeadBytes];
+  ssize_t got = pread(m.fd, head, sizeof head, start);
+  if (got < 12) return -1;
+  MediaBytes f;
+  f.fd = m.fd;
+  f.size = m.size;
+  f.head = head;
+  f.headPos = start;
+  f.headLen = got;
+  const char* ext = FormatName(path);
+  const struct {
+    bool (*read)(const MediaBytes&, int64_t, ContainerInfo*);
+    const char* format;
+    bool matches;
+  } kReaders[] = {
+      {FlacInfo, "flac", std::memcmp(head, "fLaC", 4) == 0},
+      {OggInfo, "ogg", std::memcmp(head, "OggS", 4) == 0},
+      {Mp4Info, "mov", std::memcmp(head + 4, "ftyp", 4) == 0},
+  };
+  for (const auto& r : kReaders) {
+    if (!r.matches || (ext && std::strcmp(ext, r.format) != 0)) continue;
+    ContainerInfo info;
+    if (!r.read(f, start, &info) || info.us <= 0) return -1;
+    if (req) {
+      TakeName(req, ID3_TITLE, info.title);
+      TakeName(req, ID3_ARTIST, info.artist);
+    }
+    return info.us;
   }
+  return -1;
 }
 
 int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip,
@@ -285,6 +334,10 @@ static int32_t MediaTime(const char* FileName, int fd, int64_t size, const NameR
     int64_t us = MpegAudioTime(m.fd, m.size, skip);
     if (us >= 0) return ToMillis(us);
   }
+  if (headersFirst) {
+    int64_t us = HeaderTime(FileName, m, skip, req);
+    if (us > 0) return ToMillis(us);
+  }
   if (!Ffmpeg()) return 0;
   // The demuxer reads on through headers and frames.
   posix_fadvise(fd, 0, 0, POSIX_FADV_NORMAL);
@@ -311,6 +364,13 @@ static int32_t OpenAndTime(const char* FileName, const NameRequest* req, bool he
 int32_t GetMP3Length(const char* FileName) { return OpenAndTime(FileName, nullptr, true); }
 
 int32_t GetDemuxedLength(const char* FileName) { return OpenAndTime(FileName, nullptr, false); }
+
+int32_t GetDemuxedInfo(const char* FileName, char* title, char* artist, size_t cap,
+                       int32_t* names) {
+  *names = 0;
+  NameRequest req = {title, artist, cap, names};
+  return OpenAndTime(FileName, &req, false);
+}
 
 int32_t GetMP3LengthOpen(const char* FileName, int fd, int64_t size) {
   return MediaTime(FileName, fd, size, nullptr, true);

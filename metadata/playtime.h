@@ -16,7 +16,8 @@ int32_t GetMP3Length(const char* FileName);
 int32_t GetMP3LengthOpen(const char* FileName, int fd, int64_t size);
 
 // The playing time as GetMP3LengthOpen gives it, and from the same reading
-// of the file the title and artist of its own tags (Vorbis comments, MP4
+// of the file (FLAC, Ogg and MP4 headers read directly, the demuxer for
+// what they do not answer) the title and artist of its own tags (Vorbis comments, MP4
 // atoms, ASF, APE, Matroska, RIFF INFO) as the demuxer reports them: the
 // format's metadata, else the first audio stream's, keys "title" and
 // "artist" in any case. A name found (not empty) is written into its buffer
@@ -27,5 +28,11 @@ int32_t GetMediaInfoOpen(const char* FileName, int fd, int64_t size, char* title
                          size_t cap, int32_t* names);
 
 // The same time always through the demuxer, never from MPEG frame headers
-// alone: the reference that the frame-header timing is checked against.
+// or container headers alone: the reference that those readers are checked
+// against.
 int32_t GetDemuxedLength(const char* FileName);
+
+// The time and the names as GetMediaInfoOpen gives them, always through the
+// demuxer.
+int32_t GetDemuxedInfo(const char* FileName, char* title, char* artist, size_t cap,
+                       int32_t* names);

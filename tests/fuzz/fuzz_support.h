@@ -6,10 +6,12 @@
 // MIRTUN_SOURCE_DIR names the source tree; the media come from tests/data.
 #pragma once
 
+#include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +20,9 @@
 
 #include "base/text.h"
 #include "engine/readers.h"
+#include "metadata/container.h"
+#include "metadata/id3.h"
+#include "metadata/playtime.h"
 #include "settings/run_settings.h"
 #include "settings/settings.h"
 
@@ -145,6 +150,48 @@ inline int RunReaderOn(READER reader, const char* listName, const uint8_t* data,
   std::fclose(out);
   CheckListing(buf, len);
   std::free(buf);
+  return 0;
+}
+
+// Runs a container reader on the bytes after the first, which says how much
+// of the file the head buffer holds (the rest is read from the file). When
+// the reader answers, its answer must be the demuxer's: the time to the
+// millisecond and the names as shown. The file is named with ext, the
+// extension the reader is used for. With refusedOk, a file the demuxer
+// refuses whole (no time, no names: damaged codec data deep in an MP4
+// header that the reader does not read) may still have an answer.
+inline int RunContainerReader(bool (*reader)(const MediaBytes&, int64_t, ContainerInfo*),
+                              const char* ext, const uint8_t* data, size_t size,
+                              bool refusedOk = false) {
+  if (size < 2) return 0;
+  static const std::string path = Sandbox("container") + "/input." + ext;
+  Put(path, std::string(reinterpret_cast<const char*>(data + 1), size - 1));
+  int fd = open(path.c_str(), O_RDONLY);
+  if (fd < 0) return 0;
+  MediaBytes f;
+  f.fd = fd;
+  f.size = static_cast<int64_t>(size - 1);
+  f.head = data + 1;
+  f.headLen = std::min<int64_t>(f.size, data[0] * 64);
+  static ContainerInfo info;
+  info = ContainerInfo();
+  bool answered = reader(f, 0, &info);
+  close(fd);
+  if (std::memchr(info.title, 0, kTagValueCap) == nullptr ||
+      std::memchr(info.artist, 0, kTagValueCap) == nullptr)
+    __builtin_trap();
+  if (!answered) return 0;
+  if (info.us <= 0) __builtin_trap();
+  char title[512] = "", artist[512] = "", t[512] = "", a[512] = "";
+  int32_t names = 0;
+  int32_t ms = GetDemuxedInfo(path.c_str(), title, artist, sizeof title - 1, &names);
+  if (refusedOk && ms == 0 && names == 0) return 0;
+  if (ms != static_cast<int32_t>(std::min<int64_t>(info.us / 1000, INT32_MAX))) __builtin_trap();
+  if (info.title[0]) ShownText(t, sizeof t - 1, info.title);
+  if (info.artist[0]) ShownText(a, sizeof a - 1, info.artist);
+  if (std::strcmp(t, title) != 0 || std::strcmp(a, artist) != 0) __builtin_trap();
+  if (((names & ID3_TITLE) != 0) != (info.title[0] != 0)) __builtin_trap();
+  if (((names & ID3_ARTIST) != 0) != (info.artist[0] != 0)) __builtin_trap();
   return 0;
 }
 

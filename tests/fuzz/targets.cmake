@@ -2,7 +2,7 @@
 # (tests/fuzz/CMakeLists.txt, -DMIRTUN_FUZZ=ON), and by the test build with
 # the replay driver, which ctest runs over each target's seed corpus in
 # tests/fuzz/corpus/<name>/.
-set(MIRTUN_FUZZ_TARGETS asx cli id3 list pls playtime source store xml xspf)
+set(MIRTUN_FUZZ_TARGETS asx cli flac id3 list mp4 ogg pls playtime source store xml xspf)
 
 function(mirtun_add_fuzz_target exe name)
   set(dir ${CMAKE_SOURCE_DIR}/tests/fuzz)

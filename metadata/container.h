@@ -1,0 +1,73 @@
+// Readers of container headers (FLAC, Ogg, MP4) that give the playing time
+// and the title and artist the demuxer would report, without the demuxer.
+// Each reader answers only when it is sure of the demuxer's answer; for
+// anything it does not know (an odd layout, a damaged header, a feature that
+// changes what the demuxer reports) it says no, and the demuxer is asked.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// An open media file as the readers see it: its first bytes already in a
+// buffer, positioned reads for what lies beyond.
+struct MediaBytes {
+  int fd = -1;                         // not owned
+  int64_t size = 0;                    // bytes in the file
+  const unsigned char* head = nullptr;  // file bytes [headPos, headPos + headLen)
+  int64_t headPos = 0;
+  int64_t headLen = 0;
+};
+
+// Copies n bytes at pos into out, from the buffer when it holds them; false
+// when the file does not hold them all.
+bool ReadBytes(const MediaBytes& f, int64_t pos, void* out, int64_t n);
+
+// A tag value as the demuxer holds it (before it is shown): big enough for
+// any real title; a longer one is left to the demuxer.
+constexpr size_t kTagValueCap = 4096;
+
+// What a reader found: the time in microseconds and the raw title and artist
+// ("" when the file has none that is not empty).
+struct ContainerInfo {
+  int64_t us = -1;
+  char title[kTagValueCap] = {};
+  char artist[kTagValueCap] = {};
+  // A value seen, even one that is empty up to a zero byte: the next one is
+  // joined to it.
+  bool titleSeen = false;
+  bool artistSeen = false;
+};
+
+// A packet's bytes read in order: a FLAC metadata block, an Ogg packet over
+// pages. next copies the next n bytes into out (null skips them) and fails
+// when the packet or the file ends first; left is what the packet still
+// holds.
+struct PacketBytes {
+  void* ctx;
+  bool (*next)(void* ctx, unsigned char* out, int64_t n);
+  int64_t left;
+};
+
+// The Vorbis comments of a packet (vendor, count, KEY=value items) as the
+// demuxer reads them: keys in any case, empty keys and values dropped, each
+// value up to its first zero byte, several values of one key joined by ";".
+// Takes TITLE and ARTIST into info (appending to what an earlier comment
+// block of the same file gave). False when the block is damaged in a way
+// the demuxer reads only partly, or a value does not fit.
+bool ReadVorbisComment(PacketBytes* p, ContainerInfo* info);
+
+// Little- and big-endian numbers of the bytes at b.
+uint32_t Le32(const unsigned char* b);
+uint64_t Le64(const unsigned char* b);
+uint32_t Be32(const unsigned char* b);
+uint64_t Be64(const unsigned char* b);
+
+// Microseconds of ticks at rate per second, rounded to the nearest as the
+// demuxer rescales (ticks >= 0, rate > 0); -1 when it would overflow.
+int64_t TicksToMicros(uint64_t ticks, uint64_t rate);
+
+// The readers, each on the file from start (past a leading ID3v2 tag): true
+// with info filled when the headers answer for sure.
+bool FlacInfo(const MediaBytes& f, int64_t start, ContainerInfo* info);
+bool OggInfo(const MediaBytes& f, int64_t start, ContainerInfo* info);
+bool Mp4Info(const MediaBytes& f, int64_t start, ContainerInfo* info);

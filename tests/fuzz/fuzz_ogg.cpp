@@ -1,0 +1,8 @@
+// The Ogg header reader on arbitrary bytes (Ogg pages of Vorbis, Opus or FLAC),
+// from a head buffer of a size the input picks and positioned reads beyond it;
+// whatever it answers must be what the demuxer says.
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  return fuzz::RunContainerReader(OggInfo, "ogg", data, size);
+}
