@@ -243,3 +243,10 @@ size_t CopyUtf8(char* dst, size_t cap, const char* src) {
   size_t len = std::strlen(src);
   return CopyTextN(dst, cap, src, Utf8CutBytes(src, len, cap - 1));
 }
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}

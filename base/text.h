@@ -22,6 +22,9 @@ size_t CopyTextN(char* dst, size_t cap, const char* src, size_t n);
 size_t FormatText(char* dst, size_t cap, const char* fmt, ...)
     __attribute__((format(printf, 3, 4)));
 
+// The value of a hex digit (0-9, a-f, A-F), or -1.
+int HexDigitValue(char c);
+
 // Decimal value as the C library's atoi/atol of a 32-bit platform gives it:
 // leading white space, an optional sign, digits up to the first non-digit,
 // no digits give 0. A value beyond the 32-bit range clamps to its end.

@@ -180,14 +180,13 @@ static void ApplyOptions(int argc, char** argv) {
       case OPT_TITFIRST: g_artfFlag = 0; break;
       case OPT_STRIP: g_rmextFlag = 1; break;
       case OPT_KEEP: g_rmextFlag = 0; break;
-      case OPT_EXT: CopyText(g_FileExt, sizeof g_FileExt, optarg); break;
+      case OPT_EXT: SetFileExtensions(optarg); break;
       case OPT_WART: g_ColWArt = WidthFromText(optarg); break;
       case OPT_WTIT: g_ColWTit = WidthFromText(optarg); break;
       case OPT_MUSICDIR: CopyText(g_MusicDir, sizeof g_MusicDir, optarg); break;
       default: break;
     }
   }
-  BuildExtensionTable();
 }
 
 // Makes a relative source absolute against the working directory.
@@ -323,7 +322,12 @@ int main(int argc, char** argv) {
   ApplyOptions(argc, argv);
 
   std::string abs;
-  if (!AbsolutePath(args.source, &abs) || abs.size() >= sizeof g_opnFName) {
+  if (!AbsolutePath(args.source, &abs)) {
+    std::fprintf(stderr, "mirtun-convert: Der aktuelle Ordner ist nicht zu ermitteln: %s.\n",
+                 ErrorText(errno));
+    return 1;
+  }
+  if (abs.size() >= sizeof g_opnFName) {
     std::fprintf(stderr, "mirtun-convert: Der Pfad der Quelldatei ist zu lang: %s\n",
                  args.source);
     return 1;

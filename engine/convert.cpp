@@ -63,6 +63,10 @@ int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
     report->error = inFile->readErrno;
     return READ_FAILED;
   }
+  if (read == READ_NO_MEMORY) {
+    report->error = ENOMEM;
+    return READ_FAILED;
+  }
   if (read != READ_WHOLE) return read;
   if (s.html) std::fputs(HTMLTAIL, outFile);
   return READ_WHOLE;
@@ -182,8 +186,12 @@ ConvertResult ConvertToStream(const RunSettings& s, FILE* outFile,
   TextStream in;
   TsInit(&in, src.get());
   int read = WriteListing(&in, outFile, s, report, ctl);
-  if (std::fflush(outFile) != 0 || std::ferror(outFile)) {
-    report->error = errno;
+  // The cause of a failed flush is its own errno, taken at once; a write
+  // that failed before left only the stream's error flag.
+  int flushed = std::fflush(outFile);
+  int err = errno;
+  if (flushed != 0 || std::ferror(outFile)) {
+    report->error = flushed != 0 ? err : EIO;
     return CONVERT_WRITE_FAILED;
   }
   return ResultOfRead(read);

@@ -24,20 +24,13 @@ bool ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap
   return n + 1 < cap;
 }
 
-static int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 bool PercentDecode(char* dst, size_t cap, const char* src) {
   if (cap == 0) return false;
   bool decoded = false;
   size_t out = 0;
   for (const char* p = src; *p && out < cap - 1; ++p) {
     int hi, lo;
-    if (*p == '%' && (hi = HexValue(p[1])) >= 0 && (lo = HexValue(p[2])) >= 0 &&
+    if (*p == '%' && (hi = HexDigitValue(p[1])) >= 0 && (lo = HexDigitValue(p[2])) >= 0 &&
         (hi | lo) != 0) {
       dst[out++] = static_cast<char>(hi << 4 | lo);
       p += 2;

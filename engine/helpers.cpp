@@ -5,16 +5,6 @@
 #include "base/limits.h"
 #include "base/text.h"
 
-char* StrRev(char* str) {
-  size_t len = std::strlen(str);
-  if (len == 0 || len >= MAXPATH) return nullptr;
-  char tmp[MAXPATH];
-  for (size_t k = 0; k < len; ++k) tmp[k] = str[len - 1 - k];
-  tmp[len] = '\0';
-  std::memcpy(str, tmp, len + 1);
-  return str;
-}
-
 char* StrRStr(char* str, const char* pat) {
   size_t slen = std::strlen(str);
   size_t plen = std::strlen(pat);

@@ -1,12 +1,8 @@
-// Helpers that take names apart: on zero-terminated byte strings in the
-// readers' 512-byte buffers, byte by byte, with no character-set handling.
+// Helpers that take names apart: on zero-terminated byte strings, byte by
+// byte, with no character-set handling.
 #pragma once
 
 #include "settings/run_settings.h"
-
-// Reverses str in place. Returns str, or null (text unchanged) when the text
-// is empty or 512 characters or longer.
-char* StrRev(char* str);
 
 // Start of the last occurrence of pat in str, or null.
 char* StrRStr(char* str, const char* pat);

@@ -100,7 +100,7 @@ RowJob* NextXmlJob(XmlRun* run) {
 int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandler start,
                 XML_EndElementHandler end, XML_CharacterDataHandler text, XmlDone done) {
   XmlParser parser = NewXmlParser(state, in->utf16 != 0, run->plainNames);
-  if (!parser) return READ_DAMAGED;
+  if (!parser) return READ_NO_MEMORY;
   run->parser = parser.get();
   XML_SetElementHandler(parser.get(), start, end);
   if (text) XML_SetCharacterDataHandler(parser.get(), text);

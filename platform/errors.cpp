@@ -1,6 +1,8 @@
 #include "platform/errors.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 const char* ErrorText(int err) {
   switch (err) {
@@ -24,6 +26,12 @@ const char* ErrorText(int err) {
     case ENOMEM: return "zu wenig Speicher";
     case EBUSY:
     case ETXTBSY: return "die Datei ist in Benutzung";
-    default: return "unbekannter Fehler";
+    default: break;
   }
+  // A cause without a text of its own: its number and the system's words.
+  static thread_local char other[128];
+  char sys[96];
+  const char* words = strerror_r(err, sys, sizeof sys);
+  std::snprintf(other, sizeof other, "Fehler %d (%s)", err, words);
+  return other;
 }

@@ -69,23 +69,21 @@ static const size_t kMaxStoreBytes = 1u << 20;
 static const char kRootName[] = "HKEY_CURRENT_USER";
 static const DWORD KEY_SET_VALUE = 0x0002;
 
-static char g_storePath[PATH_MAX];
-
-const char* RegStorePath() {
+size_t RegStorePath(char* path, size_t cap) {
   const char* base = std::getenv("XDG_CONFIG_HOME");
   const char* home = std::getenv("HOME");
   size_t n;
   // A relative XDG_CONFIG_HOME is invalid and is ignored like an empty one.
   if (base && base[0] == '/')
-    n = FormatText(g_storePath, sizeof g_storePath, "%s/mirtun/mirtun.reg", base);
+    n = FormatText(path, cap, "%s/mirtun/mirtun.reg", base);
   else if (home && home[0])
-    n = FormatText(g_storePath, sizeof g_storePath, "%s/.config/mirtun/mirtun.reg", home);
+    n = FormatText(path, cap, "%s/.config/mirtun/mirtun.reg", home);
   else
     n = 0;
   // A path that does not fit is never cut: that would name another file.
-  if (n + 1 >= sizeof g_storePath) n = 0;
-  g_storePath[n] = '\0';
-  return g_storePath;
+  if (n + 1 >= cap) n = 0;
+  path[n] = '\0';
+  return n;
 }
 
 // Makes every missing folder above the file at path (mode 0700).
@@ -112,22 +110,15 @@ static bool OnlyBlanksFrom(const std::string& s, size_t i) {
   return i == s.size();
 }
 
-static int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Reads 1..maxDigits hex digits at s[*i].
 static bool ParseHexNumber(const std::string& s, size_t* i, size_t maxDigits,
                            DWORD* out) {
   size_t start = *i;
   DWORD v = 0;
-  while (*i < s.size() && HexDigit(s[*i]) >= 0 && *i - start < maxDigits)
-    v = v << 4 | HexDigit(s[(*i)++]);
+  while (*i < s.size() && HexDigitValue(s[*i]) >= 0 && *i - start < maxDigits)
+    v = v << 4 | HexDigitValue(s[(*i)++]);
   *out = v;
-  return *i > start && (*i == s.size() || HexDigit(s[*i]) < 0);
+  return *i > start && (*i == s.size() || HexDigitValue(s[*i]) < 0);
 }
 
 // A quoted text at s[*i] with the escapes \\ and \"; *i ends after it.
@@ -423,8 +414,8 @@ static LONG OpenKey(HKEY root, const char* subKey, DWORD access, bool create,
   *result = nullptr;
   if (root != HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
   if (!subKey || !subKey[0]) return ERROR_INVALID_PARAMETER;
-  const char* path = RegStorePath();
-  if (!path[0]) {
+  char path[PATH_MAX];
+  if (RegStorePath(path, sizeof path) == 0) {
     g_storeError = ENOENT;
     return create ? ERROR_ACCESS_DENIED : ERROR_FILE_NOT_FOUND;
   }

@@ -18,6 +18,7 @@
 //    gets mode 0600.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 typedef uint32_t DWORD;
@@ -69,9 +70,9 @@ LONG RegQueryValueExA(HKEY key, const char* name, DWORD* reserved, DWORD* type,
 // then untouched).
 LONG RegCloseKey(HKEY key);
 
-// Full path of the store file, or "" when no home folder is known. For
-// tests and diagnostics.
-const char* RegStorePath();
+// Full path of the store file into path (cap bytes), or "" when no home
+// folder is known or the path does not fit. Returns its length.
+size_t RegStorePath(char* path, size_t cap);
 
 // Why the last failed create or close of this thread failed: an errno
 // value, or kNotRegularFile (platform/errors.h) when a folder, a device or a

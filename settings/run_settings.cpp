@@ -40,6 +40,9 @@ RunSettings TakeRunSettings() {
   s.artistFirst = g_artfFlag != 0;
   s.widthArtist = g_ColWArt;
   s.widthTitle = g_ColWTit;
+  // The run's table is split from the list itself, so that a list changed
+  // without its table can never turn the removal off.
+  BuildExtensionTable();
   CopyExtTable(&s.ext);
   CopyText(s.source, sizeof s.source, g_opnFName);
   MusicFolder(g_MusicDir, s.musicDir, sizeof s.musicDir);

@@ -58,6 +58,11 @@ void BuildExtensionTable() {
   g_NumExt = ReadExtensions();
 }
 
+void SetFileExtensions(const char* list) {
+  CopyText(g_FileExt, sizeof g_FileExt, list);
+  BuildExtensionTable();
+}
+
 void ResetSettings() {
   g_opnFName[0] = '\0';
   g_savFName[0] = '\0';

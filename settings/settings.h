@@ -60,8 +60,12 @@ extern int32_t g_NumExt;
 int32_t ReadExtensions();
 
 // Rebuilds the extension table from g_FileExt: every entry cleared, the
-// list split again, g_NumExt set. Whoever changes g_FileExt calls this.
+// list split again, g_NumExt set.
 void BuildExtensionTable();
+
+// The one way to change the extension list: g_FileExt becomes list (cut to
+// its buffer) and the table is rebuilt from it, so that the two never part.
+void SetFileExtensions(const char* list);
 
 // Puts every field of the record back to its start value, as at process
 // start (extension table cleared, g_NumExt 0).

@@ -120,6 +120,8 @@ int32_t GetRecentData() {
   QueryWidth(key, "ColumnWidthArtist", &g_ColWArt);
   for (const TextValue& t : kTextValues) QueryText(key, t.name, t.field, t.cap);
   RegCloseKey(key);
+  // The list may have changed: its table with it.
+  BuildExtensionTable();
 
   // A loaded flag holds its bit's value, not 1; every reader tests for zero.
   if (haveFlags)

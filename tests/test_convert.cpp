@@ -148,6 +148,21 @@ TEST_F(ConvertTest, UnreadableSourceSaysWhy) {
   EXPECT_EQ(ConvertToFile(TakeRunSettings(), dir.File("out.txt").c_str(), true, &report),
             CONVERT_SOURCE_UNREADABLE);
   EXPECT_EQ(report.error, EACCES);
+  // A listed file that is there but cannot be read: named on standard
+  // error, its row from its name.
+  WriteFile(dir.File("Band - Lied.mp3"), "ID3");
+  chmod(dir.File("Band - Lied.mp3").c_str(), 0);
+  WriteFile(dir.File("l.m3u"), "Band - Lied.mp3\n");
+  std::string cmd = std::string(MIRTUN_CONVERT_EXE) + " --defaults --import --no-total '" +
+                    dir.File("l.m3u") + "' 2>'" + dir.File("err") + "'";
+  FILE* p = popen(cmd.c_str(), "r");
+  char out[256] = "";
+  size_t n = std::fread(out, 1, sizeof out - 1, p);
+  out[n] = '\0';
+  pclose(p);
+  EXPECT_STREQ(out, "Band,Lied,00:00:00\n");
+  EXPECT_NE(ReadFile(dir.File("err")).find("Band - Lied.mp3 konnte nicht gelesen werden: keine Berechtigung"),
+            std::string::npos);
 }
 
 // A target with several hard links is written in place, so that every name

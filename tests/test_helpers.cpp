@@ -9,29 +9,6 @@
 #include "settings/run_settings.h"
 #include "support.h"
 
-TEST(StrRev, ReversesWithinTheBufferLimit) {
-  char buf[MAXPATH + 8];
-  std::strcpy(buf, "abc");
-  EXPECT_EQ(StrRev(buf), buf);
-  EXPECT_STREQ(buf, "cba");
-  std::strcpy(buf, "a");
-  EXPECT_STREQ(StrRev(buf), "a");
-  buf[0] = '\0';
-  EXPECT_EQ(StrRev(buf), nullptr);
-
-  std::string s511(510, 'x');
-  s511 += 'y';
-  std::strcpy(buf, s511.c_str());
-  ASSERT_NE(StrRev(buf), nullptr);
-  EXPECT_EQ(buf[0], 'y');
-
-  std::string s512(511, 'x');
-  s512 += 'y';
-  std::strcpy(buf, s512.c_str());
-  EXPECT_EQ(StrRev(buf), nullptr);
-  EXPECT_EQ(std::string(buf), s512);
-}
-
 TEST(StrRStr, FindsTheLastOccurrence) {
   struct { const char* str; const char* pat; int offset; } cases[] = {
       {"A - B - C", " - ", 5}, {"Song", " - ", -1}, {"", " - ", -1},
@@ -129,6 +106,11 @@ TEST(ReadExtensions, SplitsTheList) {
     ASSERT_EQ(n, static_cast<int32_t>(c.entries.size())) << c.list;
     for (int32_t k = 0; k < n; ++k) EXPECT_EQ(g_ExtList[k], c.entries[k]);
   }
+  // A list changed without its table still gives a run its own table.
+  CopyText(g_FileExt, sizeof g_FileExt, "ogg,flac");
+  RunSettings s = TakeRunSettings();
+  ASSERT_EQ(s.ext.count, 2);
+  EXPECT_STREQ(s.ext.buf + s.ext.at[1], "flac");
 }
 
 TEST(ReadExtensions, StopsAtOneHundredEntries) {

@@ -253,6 +253,14 @@ TEST(ReadTags, LongTextsCutTo510Bytes) {
     EXPECT_EQ(ReadTags(path.c_str(), title, artist, sizeof title), 1) << c.name;
     EXPECT_EQ(std::string(title), c.expected) << c.name;
   }
+  // Version 2.4, unsynchronised UTF-16: the bytes count once undone, so the
+  // title keeps 254 of its 300 characters.
+  std::string path = dir / "unsync.mp3";
+  WriteFile(path, Tag(Frame("TIT2", Unsync("\x01\xFF\xFE" + Utf16Le(std::u16string(300, u'\u00FF'))), 4,
+                            0x02) + std::string(20, '\0'), 4));
+  char title[512] = "T0", artist[512] = "A0";
+  ReadTags(path.c_str(), title, artist, sizeof title);
+  EXPECT_EQ(std::string(title), Repeat("\xC3\xBF", 254));
 }
 
 TEST(ReadTags, OnlyRegularFilesAreRead) {

@@ -101,6 +101,10 @@ TEST(OutputLine, LinesWithoutFiles) {
       {"file:///m/Die%20%C3%84rzte/Album/01%20Westerland.mp3\n",
        "Die \xC3\x84rzte\t01 Westerland\t00:00:00\n"},
       {"file://localhost/m/A/B/c%zz.mp3\n", "A\tc%zz\t00:00:00\n"},
+      // Another host whose name starts like this one's; an escaped zero
+      // byte is no escape.
+      {"file://localhostx/m/A/B/x.mp3\n", "A\tx\t00:00:00\n"},
+      {"A/B/x%00y.mp3\n", "(Kein Interpret)\tx%00y\t00:00:00\n"},
       {"file://server/share/Artist/Album/x.mp3\n", "Artist\tx\t00:00:00\n"},
       {"Music/Artist/Album/01%20Song%2.mp3\n", "Artist\t01 Song%2\t00:00:00\n"},
       // Bare CR and CR LF end lines as LF does.

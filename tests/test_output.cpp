@@ -141,7 +141,7 @@ TEST_F(OutputTest, NamesWithoutControlsOrEmptiness) {
       {"\x1B[31mRed\x1B[0m", "Bell\x07", " [31mRed [0m,Bell ,t\n"},
       {"Del\x7F", "C1\xC2\x85" "x", "Del ,C1 x,t\n"},
       {"", "", "(Kein Interpret),(Kein Titel),t\n"},
-      {"\xC2\x9B", "ok", " ,ok,t\n"},
+      {"\xC2\x9B", "ok\xC2\x9F", " ,ok ,t\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(Row(c.artist, c.title, "t"), c.row) << c.artist;
   g_tfmtFlag = 1;

@@ -129,6 +129,8 @@ TEST(GetMP3Length, FrameHeadersGiveTheDemuxersTime) {
       {"no_extension", tag + cbr},
       {"no_extension_short", tag + info.substr(0, 500)},
       {"song.mp2", cbr},
+      // A Xing frame count of 2^32 - 1: the time is the largest there is.
+      {"xing_max.mp3", xing.substr(0, 41) + std::string(4, '\xFF') + xing.substr(45)},
   };
   for (const auto& c : cases) {
     std::string path = dir / c.name;

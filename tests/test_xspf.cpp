@@ -100,6 +100,9 @@ TEST_F(XmlListTest, XspfDocuments) {
       {"<playlist><trackList><track><title>T</title></track></trackList></playlist>", row},
       // The list's own title and tracks outside a trackList are no rows.
       {"<playlist><title>No</title><track><title>No</title></track><trackList/></playlist>", ""},
+      // A namespace that only starts like XSPF's is another one.
+      {"<playlist xmlns=\"http://xspf.org/ns/0\"><trackList><track><title>T</title></track>"
+       "</trackList></playlist>", ""},
       {"<?xml version=\"1.0\" encoding=\"windows-1252\"?><playlist><trackList><track><title>"
        "\x80</title></track></trackList></playlist>",
        std::string(kNoNames) + "\xE2\x82\xAC\t00:00:00\n"},

@@ -106,7 +106,6 @@ static void CenterOnScreen(HWND hDlg) {
 INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM) {
   ExecutablePath(g_AppPath, sizeof g_AppPath);
   GetRecentData();
-  BuildExtensionTable();
   g_hMainDlg = hDlg;
   CenterOnScreen(hDlg);
 

@@ -69,8 +69,9 @@ static void TakeOver(HWND hDlg) {
   g_rmextFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, RMEXT));
   g_kommaFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, SEPKOMMA));
   g_formlFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, TOTFORM));
-  GetDlgItemTextA(hDlg, EXTENSIONS, g_FileExt, sizeof g_FileExt);
-  BuildExtensionTable();
+  char list[sizeof g_FileExt];
+  GetDlgItemTextA(hDlg, EXTENSIONS, list, sizeof list);
+  SetFileExtensions(list);
   GetDlgItemTextA(hDlg, MUSICDIR, g_MusicDir, sizeof g_MusicDir);
   g_ColWTit = ReadWidth(hDlg, COLWTIT);
   g_ColWArt = ReadWidth(hDlg, COLWART);

@@ -12,7 +12,9 @@ static std::string StoreFile() {
     std::string home = fuzz::Sandbox("store");
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     mkdir((home + "/mirtun").c_str(), 0700);
-    return std::string(RegStorePath());
+    char path[PATH_MAX];
+    RegStorePath(path, sizeof path);
+    return std::string(path);
   }();
   return path;
 }
