@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -289,6 +292,36 @@ TEST(OutputLine, FilesFoundInOtherSpellings) {
 }
 
 // 2,000 entries of files that are opened: every file and demuxer is closed.
+// A source that fails while it is read (an I/O error, a file cut short
+// under the reader) ends the run as a failure with its cause, never as a
+// shorter listing.
+TEST(OutputLine, ReadErrorIsNoEnd) {
+  PlainImportSettings();
+  struct Failing {
+    int calls = 0;
+  } state;
+  cookie_io_functions_t io = {};
+  io.read = [](void* c, char* buf, size_t size) -> ssize_t {
+    if (static_cast<Failing*>(c)->calls++ > 0) {
+      errno = EIO;
+      return -1;
+    }
+    const char first[] = "a.mp3\nb.mp3\n";
+    size_t n = std::min(size, sizeof first - 1);
+    std::memcpy(buf, first, n);
+    return static_cast<ssize_t>(n);
+  };
+  FILE* in = fopencookie(&state, "r", io);
+  FILE* out = std::tmpfile();
+  TextStream ts;
+  TsInit(&ts, in);
+  RunReport report;
+  EXPECT_EQ(WriteListing(&ts, out, TakeRunSettings(), &report), READ_FAILED);
+  EXPECT_EQ(report.error, EIO);
+  std::fclose(in);
+  std::fclose(out);
+}
+
 TEST(OutputLine, NothingStaysOpen) {
   PlainImportSettings();
   g_totalFlag = 1;
