@@ -41,8 +41,10 @@ static void Usage(FILE* f) {
       "  --html                HTML-Tabelle\n"
       "  --text                Text, formatiert (feste Spaltenbreiten)\n"
       "  --import              Importtext für Tabellenkalkulationen\n"
+      "  --xlsx                Tabelle (XLSX) mit Kopfzeile, Zeiten als Zeitwerte\n"
       "  --total, --no-total   Gesamtzeit anhängen oder nicht\n"
       "  --comma, --tab        Spaltentrenner im Importtext: Komma oder Tabulator\n"
+      "  --header, --no-header Importtext mit einer Kopfzeile der Spaltennamen\n"
       "  --formula, --no-formula\n"
       "                        Gesamtzeit im Importtext als Formel =SUMME(...)\n"
       "  --artist-first, --title-first\n"
@@ -75,13 +77,16 @@ enum {
   OPT_HTML = 256, OPT_TEXT, OPT_IMPORT, OPT_TOTAL, OPT_NOTOTAL, OPT_COMMA,
   OPT_TAB, OPT_FORMULA, OPT_NOFORMULA, OPT_ARTFIRST, OPT_TITFIRST, OPT_STRIP,
   OPT_KEEP, OPT_EXT, OPT_WART, OPT_WTIT, OPT_DEFAULTS, OPT_VERSION, OPT_THREADS,
-  OPT_MUSICDIR
+  OPT_MUSICDIR, OPT_XLSX, OPT_HEADER, OPT_NOHEADER
 };
 
 static const struct option kOptions[] = {
     {"html", no_argument, nullptr, OPT_HTML},
     {"text", no_argument, nullptr, OPT_TEXT},
     {"import", no_argument, nullptr, OPT_IMPORT},
+    {"xlsx", no_argument, nullptr, OPT_XLSX},
+    {"header", no_argument, nullptr, OPT_HEADER},
+    {"no-header", no_argument, nullptr, OPT_NOHEADER},
     {"total", no_argument, nullptr, OPT_TOTAL},
     {"no-total", no_argument, nullptr, OPT_NOTOTAL},
     {"comma", no_argument, nullptr, OPT_COMMA},
@@ -167,9 +172,12 @@ static void ApplyOptions(int argc, char** argv) {
   int c;
   while ((c = getopt_long(argc, argv, "+fh", kOptions, nullptr)) != -1) {
     switch (c) {
-      case OPT_HTML: g_htmlFlag = 1; break;
-      case OPT_TEXT: g_htmlFlag = 0; g_tfmtFlag = 1; break;
-      case OPT_IMPORT: g_htmlFlag = 0; g_tfmtFlag = 0; break;
+      case OPT_HTML: g_xlsxFlag = 0; g_htmlFlag = 1; break;
+      case OPT_TEXT: g_xlsxFlag = 0; g_htmlFlag = 0; g_tfmtFlag = 1; break;
+      case OPT_IMPORT: g_xlsxFlag = 0; g_htmlFlag = 0; g_tfmtFlag = 0; break;
+      case OPT_XLSX: g_xlsxFlag = 1; break;
+      case OPT_HEADER: g_headFlag = 1; break;
+      case OPT_NOHEADER: g_headFlag = 0; break;
       case OPT_TOTAL: g_totalFlag = 1; break;
       case OPT_NOTOTAL: g_totalFlag = 0; break;
       case OPT_COMMA: g_kommaFlag = 1; break;

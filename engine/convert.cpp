@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 
 #include "base/handles.h"
 #include "engine/output.h"
 #include "engine/readers.h"
 #include "engine/row_sink.h"
+#include "engine/xlsx_output.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 
@@ -44,7 +46,11 @@ int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
   TsSkipBom(inFile);
   READER reader = SourceReader(inFile, s);
   if (!reader) return READ_NOT_LIST;
-  if (s.html) {
+  std::unique_ptr<XlsxBook, void (*)(XlsxBook*)> book(nullptr, XlsxDiscard);
+  if (s.xlsx) {
+    book.reset(XlsxOpen(s, &report->error));
+    if (!book) return READ_WRITE_FAILED;
+  } else if (s.html) {
     // The source path stands in the head twice, escaped like every text.
     std::fputs(HTMLHEAD1, outFile);
     PutHtml(outFile, s.source);
@@ -52,8 +58,10 @@ int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
     PutHtml(outFile, s.source);
     std::fputs(HTMLHEAD3, outFile);
   }
+  if (s.header && !s.xlsx && !s.html && !s.tfmt) WriteHeaderRow(outFile, s);
   RowSink sink;
   SinkInit(&sink, outFile, &s, ctl);
+  sink.book = book.get();
   int read = reader(inFile, &sink);
   report->rows = sink.rows;
   if (read == READ_DAMAGED) report->badLine = sink.badLine;
@@ -68,6 +76,7 @@ int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
     return READ_FAILED;
   }
   if (read != READ_WHOLE) return read;
+  if (book && !XlsxClose(book.release(), outFile, &report->error)) return READ_WRITE_FAILED;
   if (s.html) std::fputs(HTMLTAIL, outFile);
   return READ_WHOLE;
 }
@@ -78,6 +87,7 @@ static ConvertResult ResultOfRead(int read) {
     case READ_STOPPED: return CONVERT_CANCELLED;
     case READ_NOT_LIST: return CONVERT_NOT_PLAYLIST;
     case READ_FAILED: return CONVERT_SOURCE_UNREADABLE;
+    case READ_WRITE_FAILED: return CONVERT_WRITE_FAILED;
     default: return CONVERT_SOURCE_DAMAGED;
   }
 }

@@ -100,10 +100,30 @@ bool IsStreamEntry(const char* text) {
   return !EqualsNoCaseN(text, "file:/", 6) && (SchemeLength(text) > 0 || std::strstr(text, "http://"));
 }
 
+static const char* LastPart(const char* path);
+static bool IsTrackNumber(const char* text);
+
+// A missing file's name read as a file name is: "Artist - Title.mp3" names
+// both (not "03 - Title.mp3", whose number is no artist). False when it
+// names no artist; the buffers are then unchanged.
+static bool NamesFromMissingName(const char* path, char* title, char* artist,
+                                 const RunSettings& s) {
+  char name[MAXPATH];
+  CopyUtf8(name, sizeof name, LastPart(path));
+  RemoveExt(name, s);
+  char* dash = StrRStr(name, " - ");
+  if (!dash || dash == name) return false;
+  *dash = '\0';
+  if (IsTrackNumber(name) || dash[3] == '\0') return false;
+  CopyText(artist, MAXPATH, name);
+  CopyText(title, MAXPATH, dash + 3);
+  return true;
+}
+
 void NamesWithoutFile(const Entry& e, char* title, char* artist, const RunSettings& s) {
   if (e.kind == ENTRY_STREAM)
     CopyUtf8(title, MAXPATH, e.shown);
-  else
+  else if (!NamesFromMissingName(e.shown, title, artist, s))
     NamesFromPath(e.shown, title, artist, s);
 }
 

@@ -166,6 +166,12 @@ void WriteTimePart(FILE* out, const RunSettings& s, const char* timefmt) {
   }
 }
 
+void WriteHeaderRow(FILE* out, const RunSettings& s) {
+  const char* sep = Separator(s);
+  std::fprintf(out, "%s%s%s%sZeit\n", s.artistFirst ? "Interpret" : "Titel", sep,
+               s.artistFirst ? "Titel" : "Interpret", sep);
+}
+
 void CreateTotalTime(FILE* outFile, const RunSettings& st, uint64_t tsum,
                      int32_t i) {
   if (i == 0 || tsum == 0 || !st.total) return;
@@ -189,7 +195,9 @@ void CreateTotalTime(FILE* outFile, const RunSettings& st, uint64_t tsum,
     if (w < 0) PutBlanks(outFile, pad);
     std::fprintf(outFile, "%02llu:%02u:%02u\n", h, m, s);
   } else if (st.formula) {
-    std::fprintf(outFile, "%sGesamtzeit%s=SUMME(C1:C%d)\n", sep, sep, i);
+    // Below a header row the rows start in the second.
+    int first = st.header ? 2 : 1;
+    std::fprintf(outFile, "%sGesamtzeit%s=SUMME(C%d:C%d)\n", sep, sep, first, i + first - 1);
   } else {
     std::fprintf(outFile, "%sGesamtzeit%s%02llu:%02u:%02u\n", sep, sep, h, m, s);
   }

@@ -40,6 +40,10 @@ void WriteNamePart(FILE* out, const RunSettings& s, const Columns& cols,
 // The time part of a row: the time cell and the end of the row.
 void WriteTimePart(FILE* out, const RunSettings& s, const char* timefmt);
 
+// The import text's first row: the column names in the column order and
+// separator of s.
+void WriteHeaderRow(FILE* out, const RunSettings& s);
+
 // The closing total line; nothing when i or tsum is 0 or the total line is
 // off. Every style ends it with a line feed.
 void CreateTotalTime(FILE* outFile, const RunSettings& s, uint64_t tsum,

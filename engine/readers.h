@@ -17,6 +17,7 @@ constexpr int READ_STOPPED = 2;
 constexpr int READ_NOT_LIST = 3;  // the source is no list at all: nothing was read
 constexpr int READ_FAILED = 4;    // the source could not be read to its end
 constexpr int READ_NO_MEMORY = 5; // no memory for what reading it needs
+constexpr int READ_WRITE_FAILED = 6;  // the listing could not be written
 
 typedef int (*READER)(TextStream* inFile, RowSink* sink);
 

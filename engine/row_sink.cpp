@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/entry.h"
+#include "engine/xlsx_output.h"
 
 namespace {
 // Jobs resolved ahead of the row being written.
@@ -96,6 +97,7 @@ void SinkInit(RowSink* sink, FILE* out, const RunSettings* s, RunControl* ctl, b
   sink->badLine = 0;
   sink->ctl = ctl;
   sink->counting = counting;
+  sink->book = nullptr;
   sink->pipe.reset(new Pipeline(s));
 }
 
@@ -111,6 +113,11 @@ static void CountRow(RowSink* sink) {
 }
 
 static void WriteNames(RowSink* sink, const char* artist, const char* title) {
+  if (sink->book) {
+    NameForOutput(sink->heldArtist, artist, NOARTIST);
+    NameForOutput(sink->heldTitle, title, NOTITLE);
+    return;
+  }
   WriteNamePart(sink->out, *sink->s, sink->cols, artist, title);
 }
 
@@ -120,6 +127,10 @@ static void WriteTime(RowSink* sink, int32_t seconds) {
     if (seconds < 0) seconds = 0;
     sink->tsum += static_cast<uint64_t>(seconds);
     FormatTime(timefmt, seconds);
+  }
+  if (sink->book) {
+    XlsxRow(sink->book, sink->heldArtist, sink->heldTitle, seconds);
+    return;
   }
   WriteTimePart(sink->out, *sink->s, timefmt);
 }
@@ -229,5 +240,8 @@ void Finish(RowSink* sink) {
   if (sink->counting) return;
   Drain(sink);
   if (Cancelled(sink)) return;
-  CreateTotalTime(sink->out, *sink->s, sink->tsum, sink->rows);
+  if (sink->book)
+    XlsxTotal(sink->book, sink->tsum, sink->rows);
+  else
+    CreateTotalTime(sink->out, *sink->s, sink->tsum, sink->rows);
 }

@@ -40,6 +40,7 @@ struct RowJob {
 };
 
 struct Pipeline;
+struct XlsxBook;
 
 struct RowSink {
   FILE* out;
@@ -50,6 +51,9 @@ struct RowSink {
   int32_t badLine;  // where a damaged source was found to be damaged
   RunControl* ctl;  // null: nobody watches
   bool counting;    // only count the entries: no output, no files read
+  XlsxBook* book;   // the workbook the rows go to instead of out; null: none
+  char heldArtist[MAXPATH];  // a workbook row's names until its time comes
+  char heldTitle[MAXPATH];
   std::unique_ptr<Pipeline> pipe;
 
   RowSink();

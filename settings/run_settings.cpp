@@ -31,11 +31,13 @@ static int32_t ThreadsFromEnvironment() {
 
 RunSettings TakeRunSettings() {
   RunSettings s;
-  s.html = g_htmlFlag != 0;
+  s.xlsx = g_xlsxFlag != 0;
+  s.html = !s.xlsx && g_htmlFlag != 0;
   s.tfmt = g_tfmtFlag != 0;
   s.komma = g_kommaFlag != 0;
   s.total = g_totalFlag != 0;
   s.formula = g_formlFlag != 0;
+  s.header = g_headFlag != 0;
   s.stripExt = g_rmextFlag != 0;
   s.artistFirst = g_artfFlag != 0;
   s.widthArtist = g_ColWArt;

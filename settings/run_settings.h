@@ -16,11 +16,13 @@ struct ExtTable {
 };
 
 struct RunSettings {
+  bool xlsx;         // a workbook (XLSX); before every other style
   bool html;         // HTML table
   bool tfmt;         // fixed-width text (when not HTML); else import text
   bool komma;        // import text separated by "," (else tab)
   bool total;        // total line
   bool formula;      // import text's total as a formula
+  bool header;       // import text's first row: the column names
   bool stripExt;     // known extensions removed from titles
   bool artistFirst;  // column order
   int32_t widthArtist;

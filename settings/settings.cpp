@@ -33,6 +33,8 @@ int32_t g_rmextFlag = 1;
 int32_t g_tfmtFlag = 1;
 int32_t g_artfFlag = 1;
 int32_t g_durfFlag = 0;
+int32_t g_xlsxFlag = 0;
+int32_t g_headFlag = 0;
 
 char* g_ExtList[MAXNEXT];
 int32_t g_NumExt;
@@ -81,6 +83,8 @@ void ResetSettings() {
   g_tfmtFlag = 1;
   g_artfFlag = 1;
   g_durfFlag = 0;
+  g_xlsxFlag = 0;
+  g_headFlag = 0;
   for (char*& e : g_ExtList) e = nullptr;
   g_NumExt = 0;
 }

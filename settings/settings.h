@@ -19,6 +19,8 @@ constexpr uint32_t BITEXT = 16;
 constexpr uint32_t BITFMT = 32;
 constexpr uint32_t BITART1ST = 64;
 constexpr uint32_t BITDUR1ST = 128;
+constexpr uint32_t BITXLSX = 256;   // the workbook style
+constexpr uint32_t BITHEAD = 512;   // the import text's header row
 
 #define MIRTUN_V "1.23"
 
@@ -50,6 +52,8 @@ extern int32_t g_rmextFlag;
 extern int32_t g_tfmtFlag;
 extern int32_t g_artfFlag;
 extern int32_t g_durfFlag;
+extern int32_t g_xlsxFlag;  // a workbook (XLSX); comes before the other styles
+extern int32_t g_headFlag;  // the import text starts with the column names
 
 // The extension table: entries 0..g_NumExt-1 point into g_FExtBuf.
 extern char* g_ExtList[MAXNEXT];

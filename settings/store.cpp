@@ -15,7 +15,8 @@ struct FlagBit {
 static const FlagBit kFlagBits[] = {
     {&g_htmlFlag, BITHTM},  {&g_kommaFlag, BITKOM}, {&g_totalFlag, BITTOT},
     {&g_formlFlag, BITFRM}, {&g_rmextFlag, BITEXT}, {&g_tfmtFlag, BITFMT},
-    {&g_artfFlag, BITART1ST}, {&g_durfFlag, BITDUR1ST},
+    {&g_artfFlag, BITART1ST}, {&g_durfFlag, BITDUR1ST}, {&g_xlsxFlag, BITXLSX},
+    {&g_headFlag, BITHEAD},
 };
 
 // The text values with their fields, in the order in which they are both

@@ -108,6 +108,10 @@ TEST(OutputLine, LinesWithoutFiles) {
       // byte is no escape.
       {"file://localhostx/m/A/B/x.mp3\n", "A\tx\t00:00:00\n"},
       {"A/B/x%00y.mp3\n", "(Kein Interpret)\tx%00y\t00:00:00\n"},
+      // A missing file named "Artist - Title" names both; a track number
+      // before the dash is no artist: the path's parts then.
+      {"Music/X/Y/Band - Lied.mp3\nMusic/Falco/Falco 3/03 - Jeanny.mp3\n",
+       "Band\tLied\t00:00:00\nFalco\t03 - Jeanny\t00:00:00\n"},
       {"file://server/share/Artist/Album/x.mp3\n", "Artist\tx\t00:00:00\n"},
       {"Music/Artist/Album/01%20Song%2.mp3\n", "Artist\t01 Song%2\t00:00:00\n"},
       // Bare CR and CR LF end lines as LF does.
@@ -281,7 +285,7 @@ TEST(OutputLine, FilesFoundInOtherSpellings) {
       {"file://localhost" + abs, "Band\tSong\t00:00:01\n"},
       {"FILE://" + abs, "Band\tSong\t00:00:01\n"},
       {"file:" + abs, "Band\tSong\t00:00:01\n"},
-      {"file://elsewhere/x/Artist/Album/Band%20-%20Song.wav", "Artist\tBand - Song\t00:00:00\n"},
+      {"file://elsewhere/x/Artist/Album/Band%20-%20Song.wav", "Band\tSong\t00:00:00\n"},
       {"music/S\xFC\xDF.wav", "(Kein Interpret)\tS\xC3\xBC\xC3\x9F\t00:00:01\n"},
       {"music/S\xFC\xDF 2.wav", "(Kein Interpret)\tS\xC3\xBC\xC3\x9F 2\t00:00:01\n"},
       {"music/100%25.wav", "(Kein Interpret)\t100%25\t00:00:01\n"},

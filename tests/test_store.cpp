@@ -105,7 +105,7 @@ TEST_F(StoreTest, FlagsTakeTheirBitValues) {
     int32_t html, komma, total, forml, rmext, tfmt, artf, durf;
   } cases[] = {
       {"00000041", 1, 0, 0, 0, 0, 0, 64, 0},
-      {"ffffff80", 0, 0, 0, 0, 0, 0, 0, 128},   // bits 8..31 ignored
+      {"fffffc80", 0, 0, 0, 0, 0, 0, 0, 128},   // bits 10..31 ignored
       {"000000ff", 1, 2, 4, 8, 16, 32, 64, 128},
       {"12", 0, 2, 0, 0, 16, 0, 0, 0},          // 16 is BITEXT, not BITFMT
   };
