@@ -283,6 +283,7 @@ TEST(OutputLine, FilesFoundInOtherSpellings) {
       {"music\\Band%20-%20Song.wav", "Band\tSong\t00:00:01\n"},
       {"file://" + abs, "Band\tSong\t00:00:01\n"},
       {"file://localhost" + abs, "Band\tSong\t00:00:01\n"},
+      {"file://localhostx" + abs, "Band\tSong\t00:00:00\n"},  // another host: no file
       {"FILE://" + abs, "Band\tSong\t00:00:01\n"},
       {"file:" + abs, "Band\tSong\t00:00:01\n"},
       {"file://elsewhere/x/Artist/Album/Band%20-%20Song.wav", "Band\tSong\t00:00:00\n"},

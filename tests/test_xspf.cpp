@@ -224,7 +224,7 @@ TEST_F(XmlListTest, ReaderChosenByContent) {
       {"l.m3u", utf16(u"#EXTM3U\r\n#EXTINF:5,Gr\u00F6\u00DFe - Lied\r\nhttp://s\r\n"),
        "Gr\xC3\xB6\xC3\x9F" "e\tLied\t00:00:05\n", CONVERT_WRITTEN},
       {"song.mp3", std::string("ID3\x03\0\0\0\0\0\x10", 10) + "TIT2", "", CONVERT_NOT_PLAYLIST},
-      {"song.m4a", std::string("\0\0\0\x20" "ftypM4A ", 12), "", CONVERT_NOT_PLAYLIST},
+      {"song.m4a", "\x01\x01\x01\x20" "ftypM4A ", "", CONVERT_NOT_PLAYLIST},
       {"l.pls", std::string("[playlist]\nFile1=a\0b\n", 21), "", CONVERT_NOT_PLAYLIST},
       {"l.xspf", "OggS\0\x02", "", CONVERT_NOT_PLAYLIST},
   };
