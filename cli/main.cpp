@@ -14,11 +14,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "base/limits.h"
+#include "base/path.h"
 #include "base/text.h"
 #include "engine/convert.h"
 #include "engine/messages.h"
+#include "engine/readers.h"
 #include "platform/errors.h"
 #include "platform/files.h"
 #include "settings/options.h"
@@ -77,7 +80,7 @@ enum {
   OPT_HTML = 256, OPT_TEXT, OPT_IMPORT, OPT_TOTAL, OPT_NOTOTAL, OPT_COMMA,
   OPT_TAB, OPT_FORMULA, OPT_NOFORMULA, OPT_ARTFIRST, OPT_TITFIRST, OPT_STRIP,
   OPT_KEEP, OPT_EXT, OPT_WART, OPT_WTIT, OPT_DEFAULTS, OPT_VERSION, OPT_THREADS,
-  OPT_MUSICDIR, OPT_XLSX, OPT_HEADER, OPT_NOHEADER
+  OPT_MUSICDIR, OPT_XLSX, OPT_HEADER, OPT_NOHEADER, OPT_OUTDIR, OPT_FORMAT
 };
 
 static const struct option kOptions[] = {
@@ -104,6 +107,9 @@ static const struct option kOptions[] = {
     {"music-dir", required_argument, nullptr, OPT_MUSICDIR},
     {"defaults", no_argument, nullptr, OPT_DEFAULTS},
     {"force", no_argument, nullptr, 'f'},
+    {"output", required_argument, nullptr, 'o'},
+    {"output-dir", required_argument, nullptr, OPT_OUTDIR},
+    {"format", required_argument, nullptr, OPT_FORMAT},
     {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, OPT_VERSION},
     {nullptr, 0, nullptr, 0}};
@@ -113,8 +119,10 @@ struct CliArgs {
   bool defaults = false;
   bool force = false;
   int32_t threads = 0;  // 0: as the environment says
-  const char* source = nullptr;
+  std::vector<const char*> sources;
   const char* target = "-";
+  const char* outputDir = nullptr;  // one listing per source in this folder
+  const char* format = "";          // the sources' format, when given
 };
 
 static int UsageError(const char* what) {
@@ -123,45 +131,94 @@ static int UsageError(const char* what) {
   return 2;
 }
 
-// First pass over the options: --help and --version answer at once, an
-// unknown option is a usage error, and --defaults, --force and the file
-// arguments are noted. Returns -1 to go on, else the exit status.
+// A number as an option takes it: digits, an optional sign before them.
+static bool IsNumber(const char* text) {
+  const char* p = text + (text[0] == '-' || text[0] == '+');
+  return *p && std::strspn(p, "0123456789") == std::strlen(p);
+}
+
+// The option a failed getopt_long call was about, as it was written.
+static void NameBadOption(int argc, char** argv, char* what, size_t cap, bool missing) {
+  const char* arg = optind > 0 && optind <= argc ? argv[optind - 1] : "";
+  if (missing)
+    FormatText(what, cap, "bei der Option %s fehlt der Wert", arg);
+  else if (std::strncmp(arg, "--", 2) == 0 || optopt == 0 || optopt >= 256)
+    FormatText(what, cap, "unbekannte oder falsch geschriebene Option %s", arg);
+  else
+    FormatText(what, cap, "unbekannte Option -%c", optopt);
+}
+
+static const char kShortOptions[] = ":fho:";
+
+// First pass over the options: --help and --version answer at once, a
+// wrong option or value is a usage error, and the options about the run
+// and the file arguments are noted. Returns -1 to go on, else the exit
+// status.
 static int ReadArgs(int argc, char** argv, CliArgs* args) {
   opterr = 0;
   int c;
-  while ((c = getopt_long(argc, argv, "+fh", kOptions, nullptr)) != -1) {
+  char what[MAXPATH];
+  while ((c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr)) != -1) {
     switch (c) {
       case OPT_DEFAULTS: args->defaults = true; break;
       case 'f': args->force = true; break;
+      case 'o': args->target = optarg; break;
+      case OPT_OUTDIR: args->outputDir = optarg; break;
+      case OPT_FORMAT:
+        if (!KnownFormat(optarg)) {
+          FormatText(what, sizeof what, "--format kennt m3u, pls, xspf, wpl, asx, xml, nicht %s", optarg);
+          return UsageError(what);
+        }
+        args->format = optarg;
+        break;
       case OPT_THREADS: {
+        if (!IsNumber(optarg)) {
+          FormatText(what, sizeof what, "--threads braucht eine Zahl, nicht %s", optarg);
+          return UsageError(what);
+        }
         int32_t n = Atoi32(optarg);
         args->threads = n < 1 ? 1 : n > 64 ? 64 : n;
         break;
       }
+      case OPT_WART:
+      case OPT_WTIT:
+        if (!IsNumber(optarg)) {
+          FormatText(what, sizeof what, "%s braucht eine Zahl, nicht %s",
+                     c == OPT_WART ? "--width-artist" : "--width-title", optarg);
+          return UsageError(what);
+        }
+        break;
       case OPT_MUSICDIR:
         // A cut folder would be another folder.
-        if (std::strlen(optarg) >= sizeof g_MusicDir) return UsageError("--music-dir: der Ordnername ist zu lang");
+        if (std::strlen(optarg) >= sizeof g_MusicDir)
+          return UsageError("--music-dir: der Ordnername ist zu lang");
         break;
       case 'h': Usage(stdout); return 0;
       case OPT_VERSION: std::printf("mirtun-convert %s\n", MIRTUN_V); return 0;
       case '?':
-      case ':': {
-        char what[MAXPATH];
-        if (optopt && optopt < 256 && std::isprint(optopt))
-          FormatText(what, sizeof what, "unbekannte Option -%c", optopt);
-        else
-          FormatText(what, sizeof what, "unbekannte oder unvollständige Option %s",
-                     argv[optind - 1]);
+      case ':':
+        NameBadOption(argc, argv, what, sizeof what, c == ':');
         return UsageError(what);
-      }
       default: break;
     }
   }
-  int rest = argc - optind;
-  if (rest < 1) return UsageError("QUELLE fehlt");
-  if (rest > 2) return UsageError("zu viele Argumente");
-  args->source = argv[optind];
-  if (rest == 2) args->target = argv[optind + 1];
+  for (int k = optind; k < argc; ++k) args->sources.push_back(argv[k]);
+  size_t n = args->sources.size();
+  if (n < 1) return UsageError("QUELLE fehlt");
+  bool explicitTarget = std::strcmp(args->target, "-") != 0;
+  if (args->outputDir) {
+    if (explicitTarget) return UsageError("-o und --output-dir schließen einander aus");
+    for (const char* src : args->sources)
+      if (std::strcmp(src, "-") == 0)
+        return UsageError("mit --output-dir liest keine Quelle von der Standardeingabe");
+    return -1;
+  }
+  if (n == 2 && !explicitTarget) {
+    args->target = args->sources[1];
+    args->sources.pop_back();
+    return -1;
+  }
+  if (n > 1) return UsageError("zu viele Argumente (mehrere Quellen mit --output-dir ORDNER)");
   return -1;
 }
 
@@ -170,7 +227,7 @@ static int ReadArgs(int argc, char** argv, CliArgs* args) {
 static void ApplyOptions(int argc, char** argv) {
   optind = 0;
   int c;
-  while ((c = getopt_long(argc, argv, "+fh", kOptions, nullptr)) != -1) {
+  while ((c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr)) != -1) {
     switch (c) {
       case OPT_HTML: g_xlsxFlag = 0; g_htmlFlag = 1; break;
       case OPT_TEXT: g_xlsxFlag = 0; g_htmlFlag = 0; g_tfmtFlag = 1; break;
@@ -214,10 +271,15 @@ static bool AbsolutePath(const char* path, std::string* out) {
 
 static void Report(ConvertResult r, const char* target, const RunReport& report) {
   char msg[MSGSIZE];
+  if (r == CONVERT_TARGET_EXISTS) {
+    // A script cannot answer a question: it is told what to do instead.
+    FormatFileMessage(msg, sizeof msg,
+                      "Die Zieldatei %s existiert bereits; mit --force wird sie ersetzt.", target);
+    std::fprintf(stderr, "mirtun-convert: %s\n", msg);
+    return;
+  }
   const char* caption = ResultMessage(r, g_opnFName, target, msg, sizeof msg, &report);
   if (caption) std::fprintf(stderr, "mirtun-convert: %s: %s\n", caption, msg);
-  if (r == CONVERT_TARGET_EXISTS)
-    std::fprintf(stderr, "mirtun-convert: mit --force wird sie überschrieben.\n");
 }
 
 // What is worth telling whatever the result (a kept copy of old content).
@@ -236,6 +298,7 @@ static void TellIfEmpty(ConvertResult r, const RunReport& report) {
 // ---- Progress on a terminal, and stopping on a signal ----
 
 static RunControl g_ctl;
+static bool g_stdinSource = false;  // the source is standard input
 
 static void StopRun(int) { g_ctl.cancel.store(true); }
 
@@ -297,27 +360,72 @@ static void OnRow(RunControl* ctl) {
   StopPoint("row");
 }
 
-// Converts into target ("-": standard output). A target that exists but is
-// no regular file (a device such as /dev/null, a pipe) is only written to,
-// never replaced, so there is nothing to ask.
-static ConvertResult Convert(const CliArgs& args, RunReport* report) {
+// Converts source ("-": standard input) into target ("-": standard
+// output). A target that exists but is no regular file (a device such as
+// /dev/null, a pipe) is only written to, never replaced, so there is
+// nothing to ask.
+static ConvertResult Convert(const CliArgs& args, const char* target, RunReport* report) {
   RunSettings s = TakeRunSettings();
   if (args.threads > 0) s.threads = args.threads;
+  CopyText(s.format, sizeof s.format, args.format);
+  s.fromStdin = std::strcmp(g_opnFName + PathFolderLen(g_opnFName), "-") == 0 &&
+                g_stdinSource;
   bool terminal = isatty(STDERR_FILENO);
   g_terminal = terminal;
-  g_ctl.countFirst = terminal;
+  g_ctl.countFirst = terminal && !s.fromStdin;
+  g_ctl.done.store(0);
   if (terminal || StopPointsArmed()) g_ctl.onRow = OnRow;
   g_ctl.onUnreadable = TellUnreadable;
   ConvertResult r;
-  if (std::strcmp(args.target, "-") == 0) {
+  if (std::strcmp(target, "-") == 0) {
     r = ConvertToStream(s, stdout, report, &g_ctl);
   } else {
-    bool overwrite = args.force ||
-                     (PathExists(args.target) && !IsRegularFile(args.target));
-    r = ConvertToFile(s, args.target, overwrite, report, &g_ctl);
+    bool overwrite = args.force || (PathExists(target) && !IsRegularFile(target));
+    r = ConvertToFile(s, target, overwrite, report, &g_ctl);
   }
   if (terminal && g_ctl.done.load() > 0) ClearProgress();
   return r;
+}
+
+// The target of a source in the output folder: its name with the style's
+// extension in place of its own.
+static bool TargetInFolder(const char* folder, const char* source, std::string* target) {
+  std::string name = PathFileName(source);
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  const char* ext = g_xlsxFlag ? ".xlsx" : g_htmlFlag ? ".htm" : ".txt";
+  *target = folder;
+  if (target->empty() || target->back() != '/') *target += '/';
+  *target += name + ext;
+  return target->size() < sizeof g_savFName;
+}
+
+// One source into one target; says what went wrong. Returns the exit status.
+static int ConvertOne(const CliArgs& args, const char* source, const char* target) {
+  g_stdinSource = std::strcmp(source, "-") == 0;
+  std::string abs;
+  if (!AbsolutePath(source, &abs)) {
+    std::fprintf(stderr, "mirtun-convert: Der aktuelle Ordner ist nicht zu ermitteln: %s.\n",
+                 ErrorText(errno));
+    return 1;
+  }
+  if (abs.size() >= sizeof g_opnFName) {
+    std::fprintf(stderr, "mirtun-convert: Der Pfad der Quelldatei ist zu lang: %s\n", source);
+    return 1;
+  }
+  if (std::strlen(target) >= sizeof g_savFName) {
+    std::fprintf(stderr, "mirtun-convert: Der Pfad der Zieldatei ist zu lang: %s\n", target);
+    return 1;
+  }
+  CopyText(g_opnFName, sizeof g_opnFName, abs.c_str());
+  RunReport report;
+  ConvertResult r = Convert(args, target, &report);
+  Notice(target, report);
+  TellIfEmpty(r, report);
+  if (r == CONVERT_WRITTEN) return 0;
+  if (r == CONVERT_CANCELLED) return 130;  // as a shell reports a Ctrl-C
+  Report(r, std::strcmp(target, "-") == 0 ? "(Standardausgabe)" : target, report);
+  return 1;
 }
 
 int main(int argc, char** argv) {
@@ -328,32 +436,21 @@ int main(int argc, char** argv) {
   // Options are applied over the loaded settings.
   if (!args.defaults) GetRecentData();
   ApplyOptions(argc, argv);
-
-  std::string abs;
-  if (!AbsolutePath(args.source, &abs)) {
-    std::fprintf(stderr, "mirtun-convert: Der aktuelle Ordner ist nicht zu ermitteln: %s.\n",
-                 ErrorText(errno));
-    return 1;
-  }
-  if (abs.size() >= sizeof g_opnFName) {
-    std::fprintf(stderr, "mirtun-convert: Der Pfad der Quelldatei ist zu lang: %s\n",
-                 args.source);
-    return 1;
-  }
-  if (std::strlen(args.target) >= sizeof g_savFName) {
-    std::fprintf(stderr, "mirtun-convert: Der Pfad der Zieldatei ist zu lang: %s\n",
-                 args.target);
-    return 1;
-  }
-  CopyText(g_opnFName, sizeof g_opnFName, abs.c_str());
-
   CatchSignals();
-  RunReport report;
-  ConvertResult r = Convert(args, &report);
-  Notice(args.target, report);
-  TellIfEmpty(r, report);
-  if (r == CONVERT_WRITTEN) return 0;
-  if (r == CONVERT_CANCELLED) return 130;  // as a shell reports a Ctrl-C
-  Report(r, std::strcmp(args.target, "-") == 0 ? "(Standardausgabe)" : args.target, report);
-  return 1;
+  if (!args.outputDir) return ConvertOne(args, args.sources[0], args.target);
+
+  // Several sources: a failing one is told and the others still go.
+  int result = 0;
+  for (const char* source : args.sources) {
+    std::string target;
+    if (!TargetInFolder(args.outputDir, source, &target)) {
+      std::fprintf(stderr, "mirtun-convert: Der Pfad der Zieldatei ist zu lang: %s\n", source);
+      result = 1;
+      continue;
+    }
+    int one = ConvertOne(args, source, target.c_str());
+    if (one == 130) return 130;
+    if (one != 0) result = 1;
+  }
+  return result;
 }

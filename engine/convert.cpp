@@ -33,7 +33,7 @@ static const char HTMLTAIL[] = "</table>\n</body>\n</html>\n";
 static READER SourceReader(TextStream* in, const RunSettings& s) {
   const char* head;
   size_t n = TsPeek(in, kSniffBytes, &head);
-  return ReaderForSource(s.source, head, n);
+  return ReaderForSource(s.source, head, n, s.format);
 }
 
 int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
@@ -115,9 +115,23 @@ static ConvertResult OpenSource(const char* path, FilePtr* src, RunReport* repor
   return CONVERT_WRITTEN;
 }
 
+// The run's source: its file, or standard input.
+static ConvertResult OpenRunSource(const RunSettings& s, FilePtr* src, RunReport* report) {
+  if (!s.fromStdin) return OpenSource(s.source, src, report);
+  int fd = dup(STDIN_FILENO);
+  if (fd >= 0) src->reset(fdopen(fd, "rb"));
+  if (!*src) {
+    if (fd >= 0) close(fd);
+    if (report) report->error = errno;
+    return CONVERT_SOURCE_UNREADABLE;
+  }
+  return CONVERT_WRITTEN;
+}
+
 int64_t CountEntries(const RunSettings& s) {
   FilePtr src;
-  if (OpenSource(s.source, &src, nullptr) != CONVERT_WRITTEN) return -1;
+  // Standard input can be read only once.
+  if (s.fromStdin || OpenSource(s.source, &src, nullptr) != CONVERT_WRITTEN) return -1;
   TextStream in;
   TsInit(&in, src.get());
   TsSkipBom(&in);
@@ -138,7 +152,7 @@ static void CountFor(RunControl* ctl, const RunSettings& s) {
 
 static ConvertResult Check(const RunSettings& s, const char* target, bool overwrite,
                            FilePtr* src, RunReport* report) {
-  ConvertResult opened = OpenSource(s.source, src, report);
+  ConvertResult opened = OpenRunSource(s, src, report);
   if (opened != CONVERT_WRITTEN) return opened;
   // Writing the source over itself would lose it.
   if (IsSameFile(src->get(), target)) return CONVERT_SAME_FILE;
@@ -190,7 +204,7 @@ ConvertResult ConvertToStream(const RunSettings& s, FILE* outFile,
   RunReport scratch;
   if (!report) report = &scratch;
   FilePtr src;
-  ConvertResult opened = OpenSource(s.source, &src, report);
+  ConvertResult opened = OpenRunSource(s, &src, report);
   if (opened != CONVERT_WRITTEN) return opened;
   CountFor(ctl, s);
   TextStream in;

@@ -67,9 +67,20 @@ static READER XmlReaderOf(const char* head, size_t n) {
   return nullptr;
 }
 
-READER ReaderForSource(const char* path, const char* head, size_t len) {
+static READER ReaderOfFormat(const char* format) {
+  if (EqualsNoCase(format, "m3u")) return OutputLine;
+  char ext[16];
+  FormatText(ext, sizeof ext, ".%s", format);
+  READER r = ChooseReader(ext);
+  return r == OutputLine ? nullptr : r;
+}
+
+bool KnownFormat(const char* format) { return ReaderOfFormat(format) != nullptr; }
+
+READER ReaderForSource(const char* path, const char* head, size_t len, const char* format) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(head);
   if (std::memchr(head, '\0', len) || StartsLikeMedia(p, len)) return nullptr;
+  if (format && format[0] && KnownFormat(format)) return ReaderOfFormat(format);
   READER byName = ChooseReader(path);
   if (byName != OutputLine) return byName;
   size_t k = 0;

@@ -48,4 +48,9 @@ READER ChooseReader(const char* path);
 // what the text starts with, a library export, XSPF, WPL/SMIL, ASX or PLS;
 // else the list reader. Null for a source that is no list at all: one that
 // holds zero bytes in head or starts like a media file.
-READER ReaderForSource(const char* path, const char* head, size_t len);
+// format (not empty) names the format instead of the extension: "m3u",
+// "pls", "xspf", "wpl", "asx" or "xml".
+READER ReaderForSource(const char* path, const char* head, size_t len, const char* format = "");
+
+// True when format is one ReaderForSource knows.
+bool KnownFormat(const char* format);

@@ -48,6 +48,8 @@ RunSettings TakeRunSettings() {
   CopyExtTable(&s.ext);
   CopyText(s.source, sizeof s.source, g_opnFName);
   MusicFolder(g_MusicDir, s.musicDir, sizeof s.musicDir);
+  s.fromStdin = false;
+  s.format[0] = '\0';
   s.threads = ThreadsFromEnvironment();
   s.aheadAtOnce = false;
   return s;

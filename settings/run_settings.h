@@ -29,6 +29,12 @@ struct RunSettings {
   int32_t widthTitle;
   ExtTable ext;
   char source[MAXFILEPATH];  // the source list, whose folder relative entries use
+  // The list comes on standard input (source then names the working folder's
+  // "-", so that relative entries are relative to the working folder).
+  bool fromStdin;
+  // The source's format as given ("m3u", "pls", "xspf", "wpl", "asx",
+  // "xml"), before its name and content; empty: by name and content.
+  char format[8];
   // Where relative entries that name no file beside the list are looked
   // for: the setting, else the system's music folder; empty when none.
   char musicDir[PATH_MAX];

@@ -30,12 +30,16 @@ std::string Quote(const std::string& s) {
 struct CliTest : ::testing::Test {
   TempDir dir;
   TempDir cache;  // the copy folder of in-place writes is in here
+  std::string input;  // standard input of the next run (none: /dev/null)
   CliResult Run(const std::vector<std::string>& args, const std::string& cwd = "") {
     std::string cmd = "cd " + Quote(cwd.empty() ? dir.path : cwd) + " && XDG_CONFIG_HOME=" +
                       Quote(dir.File("config")) + " XDG_CACHE_HOME=" + Quote(cache.path) +
                       " HOME=" + Quote(dir.path) + " " + Quote(MIRTUN_CONVERT_EXE);
     for (const auto& a : args) cmd += " " + Quote(a);
-    cmd += " >" + Quote(dir.File("stdout")) + " 2>" + Quote(dir.File("stderr")) + " </dev/null";
+    if (!input.empty()) WriteFile(dir.File("stdin"), input);
+    cmd += " >" + Quote(dir.File("stdout")) + " 2>" + Quote(dir.File("stderr")) + " <" +
+           (input.empty() ? std::string("/dev/null") : Quote(dir.File("stdin")));
+    input.clear();
     int rc = std::system(cmd.c_str());
     return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, ReadFile(dir.File("stdout")),
             ReadFile(dir.File("stderr"))};
@@ -81,7 +85,7 @@ TEST_F(CliTest, WritesEveryStyleToStandardOutput) {
        "Westerland.mp3\tDie \xC3\x84rzte\t00:03:35\n\"Tom Sawyer, Live\"\tRush\t00:05:00\n\tGesamtzeit\t00:08:35\n"},
       {{"--import", "--no-total", "--extensions", "wav", "a.pls", "-"},
        "Die \xC3\x84rzte,Westerland.mp3,00:03:35\nRush,\"Tom Sawyer, Live\",00:05:00\n"},
-      {{"--width-artist", "5", "--width-title", "12abc", "a.pls"},
+      {{"--width-artist", "5", "--width-title", "12", "a.pls"},
        "Die \xC3\x84rzte Westerland  00:03:35\nRush      Tom Sawyer, 00:05:00\n" + std::string(10, ' ') +
            "Gesamtzeit: 00:08:35\n"},
       // Only the first 7 characters of a width count: "0000001" is 1, so 10.
@@ -113,7 +117,8 @@ TEST_F(CliTest, TargetFileAndOverwrite) {
   WriteFile(dir.File("out.csv"), "keep me");
   r = Run({"a.pls", "out.csv"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Die Zieldatei out.csv existiert bereits! Überschreiben?"), std::string::npos);
+  EXPECT_NE(r.err.find("Die Zieldatei out.csv existiert bereits; mit --force wird sie ersetzt."),
+            std::string::npos);
   EXPECT_NE(r.err.find("--force"), std::string::npos);
   EXPECT_EQ(ReadFile(dir.File("out.csv")), "keep me");
   r = Run({"-f", "a.pls", "out.csv"});
@@ -162,12 +167,24 @@ TEST_F(CliTest, FailuresAndUsage) {
   r = Run({"pipe"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Die Quelldatei pipe ist keine Datei!"), std::string::npos) << r.err;
-  struct { std::vector<std::string> args; } usage[] = {
-      {{}}, {{"a", "b", "c"}}, {{"--bogus", "a.pls"}}, {{"--width-title"}}, {{"-x", "a"}},
+  // Usage errors name what is wrong.
+  struct { std::vector<std::string> args; const char* says; } usage[] = {
+      {{}, "QUELLE fehlt"},
+      {{"a", "b", "c"}, "zu viele Argumente"},
+      {{"--bogus", "a.pls"}, "Option --bogus"},
+      {{"a.pls", "--width-title"}, "Option --width-title fehlt der Wert"},
+      {{"-x", "a"}, "Option -x"},
+      {{"--force=1", "a.pls"}, "Option --force=1"},
+      {{"--threads", "viele", "a.pls"}, "--threads braucht eine Zahl, nicht viele"},
+      {{"--width-artist", "12abc", "a.pls"}, "--width-artist braucht eine Zahl"},
+      {{"--format", "mp3", "a.pls"}, "--format kennt"},
+      {{"-o", "x.txt", "--output-dir", ".", "a.pls"}, "schließen einander aus"},
+      {{"--output-dir", ".", "-"}, "Standardeingabe"},
   };
   for (const auto& u : usage) {
     r = Run(u.args);
-    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.status, 2) << u.says;
+    EXPECT_NE(r.err.find(u.says), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("--help"), std::string::npos);
   }
   r = Run({"--help"});
@@ -179,6 +196,56 @@ TEST_F(CliTest, FailuresAndUsage) {
     EXPECT_NE(r.out.find(opt), std::string::npos) << opt;
   r = Run({"--version"});
   EXPECT_EQ(r.out, "mirtun-convert 1.23\n");
+}
+
+// Standard input as the source, by its format or its content; several
+// sources into a folder, a failing one told and the others written.
+TEST_F(CliTest, ScriptsStdinAndSeveralSources) {
+  const char rows[] = "Die \xC3\x84rzte\tWesterland\t00:03:35\nRush\t\"Tom Sawyer, Live\"\t00:05:00\n";
+  for (std::vector<std::string> args : {std::vector<std::string>{"--format", "pls", "-"},
+                                        std::vector<std::string>{"-"}}) {
+    input = kPls;
+    args.insert(args.begin(), {"--defaults", "--import", "--tab", "--no-total"});
+    CliResult r = Run(args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, rows);
+  }
+  WriteFile(dir.File("a.pls"), kPls);
+  WriteFile(dir.File("b.m3u"), "#EXTINF:61,X - Y\nhttp://s\n");
+  mkdir(dir.File("out").c_str(), 0700);
+  CliResult r = Run({"--defaults", "--import", "--tab", "--no-total", "a.pls", "nix.m3u", "b.m3u",
+                     "--output-dir", "out"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("nix.m3u wurde nicht gefunden"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir.File("out/a.txt")), rows);
+  EXPECT_EQ(ReadFile(dir.File("out/b.txt")), "X\tY\t00:01:01\n");
+  // -o names the target; an existing one is kept without --force.
+  r = Run({"--defaults", "--import", "a.pls", "-o", "out/a.txt"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Die Zieldatei out/a.txt existiert bereits; mit --force wird sie ersetzt."),
+            std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir.File("out/a.txt")), rows);
+  // A workbook: one sheet named after the list, a frozen bold header row,
+  // names as text as they are, times as time values, a total that computes.
+  WriteFile(dir.File("=Mix [1].m3u"), "#EXTINF:61,=1+1 - \"Q\", R\nhttp://s\n#EXTINF:-1,Live\nhttp://t\n");
+  r = Run({"--defaults", "--xlsx", "=Mix [1].m3u", "mix.xlsx"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  std::string cmd = "python3 -c \"import zipfile,sys; z=zipfile.ZipFile(sys.argv[1]); "
+                    "print(z.read('xl/workbook.xml').decode()); "
+                    "print(z.read('xl/worksheets/sheet1.xml').decode())\" " +
+                    Quote(dir.File("mix.xlsx")) + " >" + Quote(dir.File("sheet.xml"));
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  std::string xml = ReadFile(dir.File("sheet.xml"));
+  for (const char* part : {"<sheet name=\"=Mix _1_\"", "state=\"frozen\"",
+                           "<c r=\"A1\" s=\"1\" t=\"inlineStr\"><is><t>Interpret</t>",
+                           "<t>=1+1</t>", "<t>\"Q\", R</t>",
+                           "<c r=\"C2\" s=\"2\"><v>0.000706018518518518", "<c r=\"A3\"",
+                           "<t>Gesamtzeit</t>", "<f>SUM(C2:C3)</f><v>0.000706018518518518"})
+    EXPECT_NE(xml.find(part), std::string::npos) << part << "\n" << xml;
+  // The import text's header row, in the column order.
+  r = Run({"--defaults", "--import", "--header", "--title-first", "a.pls"});
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "Titel,Interpret,Zeit");
+  EXPECT_NE(r.out.find(",Gesamtzeit,=SUMME(C2:C3)"), std::string::npos) << r.out;
 }
 
 // Runs stopped at a chosen point (MIRTUN_TEST_STOP) and then killed,
