@@ -32,10 +32,13 @@
 static void Usage(FILE* f) {
   std::fputs(
       "Aufruf: mirtun-convert [OPTIONEN] QUELLE [ZIEL]\n"
+      "       mirtun-convert [OPTIONEN] QUELLE -o ZIEL\n"
+      "       mirtun-convert [OPTIONEN] QUELLE... --output-dir ORDNER\n"
       "\n"
       "Wandelt die Wiedergabeliste QUELLE (M3U, M3U8, OFL, PLS, XSPF, WPL, ASX,\n"
       "SMIL, XML-Mediathek) in eine Liste mit Interpret, Titel und Spielzeit um.\n"
-      "Ohne ZIEL oder mit ZIEL \"-\" geht die Ausgabe auf die Standardausgabe.\n"
+      "Ohne ZIEL oder mit ZIEL \"-\" geht die Ausgabe auf die Standardausgabe;\n"
+      "QUELLE \"-\" ist die Standardeingabe.\n"
       "\n"
       "Die Einstellungen kommen aus den gespeicherten Einstellungen des\n"
       "Programms; die Optionen ändern sie nur für diesen Aufruf.\n"
@@ -64,15 +67,28 @@ static void Usage(FILE* f) {
       "                        gespeicherte Musikordner, music_directory aus der\n"
       "                        MPD-Konfiguration oder XDG_MUSIC_DIR)\n"
       "\n"
+      "Quellen und Ziele:\n"
+      "  -o, --output ZIEL     die Zieldatei\n"
+      "  --output-dir ORDNER   je QUELLE eine Liste in ORDNER, benannt wie die Quelle\n"
+      "                        (eine Quelle, die scheitert, wird gemeldet, die\n"
+      "                        anderen werden umgewandelt)\n"
+      "  --format FORMAT       Format der Quelle: m3u, pls, xspf, wpl, asx oder xml\n"
+      "                        (sonst nach Endung und Inhalt)\n"
+      "\n"
       "Sonstiges:\n"
       "  --defaults            von den Anfangswerten statt den gespeicherten\n"
       "                        Einstellungen ausgehen\n"
-      "  -f, --force           ein vorhandenes ZIEL ohne Rückfrage überschreiben\n"
+      "  -f, --force           ein vorhandenes ZIEL ersetzen (sonst bleibt es)\n"
       "  -h, --help            diese Hilfe zeigen\n"
       "      --version         Version zeigen\n"
       "\n"
       "Rückgabewert: 0 geschrieben, 1 Umwandlung fehlgeschlagen, 2 falscher Aufruf,\n"
-      "130 abgebrochen (Strg-C).\n",
+      "130 abgebrochen (Strg-C).\n"
+      "\n"
+      "Beispiele:\n"
+      "  mirtun-convert --xlsx party.m3u party.xlsx\n"
+      "  cat liste.pls | mirtun-convert --import --tab -\n"
+      "  mirtun-convert --html ~/Playlists/*.m3u --output-dir ~/Listen\n",
       f);
 }
 
