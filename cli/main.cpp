@@ -48,6 +48,8 @@ static void Usage(FILE* f) {
       "  --text                Text, formatiert (feste Spaltenbreiten)\n"
       "  --import              Importtext für Tabellenkalkulationen\n"
       "  --xlsx                Tabelle (XLSX) mit Kopfzeile, Zeiten als Zeitwerte\n"
+      "  --json                ein JSON-Dokument für Skripte: je Zeile artist, title,\n"
+      "                        seconds, entry, kind (file, stream, missing)\n"
       "  --total, --no-total   Gesamtzeit anhängen oder nicht\n"
       "  --comma, --tab        Spaltentrenner im Importtext: Komma oder Tabulator\n"
       "  --header, --no-header Importtext mit einer Kopfzeile der Spaltennamen\n"
@@ -96,7 +98,7 @@ enum {
   OPT_HTML = 256, OPT_TEXT, OPT_IMPORT, OPT_TOTAL, OPT_NOTOTAL, OPT_COMMA,
   OPT_TAB, OPT_FORMULA, OPT_NOFORMULA, OPT_ARTFIRST, OPT_TITFIRST, OPT_STRIP,
   OPT_KEEP, OPT_EXT, OPT_WART, OPT_WTIT, OPT_DEFAULTS, OPT_VERSION, OPT_THREADS,
-  OPT_MUSICDIR, OPT_XLSX, OPT_HEADER, OPT_NOHEADER, OPT_OUTDIR, OPT_FORMAT
+  OPT_MUSICDIR, OPT_XLSX, OPT_HEADER, OPT_NOHEADER, OPT_OUTDIR, OPT_FORMAT, OPT_JSON
 };
 
 static const struct option kOptions[] = {
@@ -104,6 +106,7 @@ static const struct option kOptions[] = {
     {"text", no_argument, nullptr, OPT_TEXT},
     {"import", no_argument, nullptr, OPT_IMPORT},
     {"xlsx", no_argument, nullptr, OPT_XLSX},
+    {"json", no_argument, nullptr, OPT_JSON},
     {"header", no_argument, nullptr, OPT_HEADER},
     {"no-header", no_argument, nullptr, OPT_NOHEADER},
     {"total", no_argument, nullptr, OPT_TOTAL},
@@ -139,6 +142,7 @@ struct CliArgs {
   const char* target = "-";
   const char* outputDir = nullptr;  // one listing per source in this folder
   const char* format = "";          // the sources' format, when given
+  bool json = false;                // one JSON document (the last style option)
 };
 
 static int UsageError(const char* what) {
@@ -177,6 +181,8 @@ static int ReadArgs(int argc, char** argv, CliArgs* args) {
   while ((c = getopt_long(argc, argv, kShortOptions, kOptions, nullptr)) != -1) {
     switch (c) {
       case OPT_DEFAULTS: args->defaults = true; break;
+      case OPT_JSON: args->json = true; break;
+      case OPT_HTML: case OPT_TEXT: case OPT_IMPORT: case OPT_XLSX: args->json = false; break;
       case 'f': args->force = true; break;
       case 'o': args->target = optarg; break;
       case OPT_OUTDIR: args->outputDir = optarg; break;
@@ -384,6 +390,7 @@ static ConvertResult Convert(const CliArgs& args, const char* target, RunReport*
   RunSettings s = TakeRunSettings();
   if (args.threads > 0) s.threads = args.threads;
   CopyText(s.format, sizeof s.format, args.format);
+  s.json = args.json;
   s.fromStdin = std::strcmp(g_opnFName + PathFolderLen(g_opnFName), "-") == 0 &&
                 g_stdinSource;
   bool terminal = isatty(STDERR_FILENO);
@@ -405,11 +412,12 @@ static ConvertResult Convert(const CliArgs& args, const char* target, RunReport*
 
 // The target of a source in the output folder: its name with the style's
 // extension in place of its own.
-static bool TargetInFolder(const char* folder, const char* source, std::string* target) {
+static bool TargetInFolder(const char* folder, const char* source, bool json,
+                           std::string* target) {
   std::string name = PathFileName(source);
   size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
-  const char* ext = g_xlsxFlag ? ".xlsx" : g_htmlFlag ? ".htm" : ".txt";
+  const char* ext = json ? ".json" : g_xlsxFlag ? ".xlsx" : g_htmlFlag ? ".htm" : ".txt";
   *target = folder;
   if (target->empty() || target->back() != '/') *target += '/';
   *target += name + ext;
@@ -459,7 +467,7 @@ int main(int argc, char** argv) {
   int result = 0;
   for (const char* source : args.sources) {
     std::string target;
-    if (!TargetInFolder(args.outputDir, source, &target)) {
+    if (!TargetInFolder(args.outputDir, source, args.json, &target)) {
       std::fprintf(stderr, "mirtun-convert: Der Pfad der Zieldatei ist zu lang: %s\n", source);
       result = 1;
       continue;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "base/handles.h"
+#include "engine/json_output.h"
 #include "engine/output.h"
 #include "engine/readers.h"
 #include "engine/row_sink.h"
@@ -47,7 +48,9 @@ int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
   READER reader = SourceReader(inFile, s);
   if (!reader) return READ_NOT_LIST;
   std::unique_ptr<XlsxBook, void (*)(XlsxBook*)> book(nullptr, XlsxDiscard);
-  if (s.xlsx) {
+  if (s.json) {
+    JsonBegin(outFile, s);
+  } else if (s.xlsx) {
     book.reset(XlsxOpen(s, &report->error));
     if (!book) return READ_WRITE_FAILED;
   } else if (s.html) {
@@ -58,7 +61,7 @@ int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
     PutHtml(outFile, s.source);
     std::fputs(HTMLHEAD3, outFile);
   }
-  if (s.header && !s.xlsx && !s.html && !s.tfmt) WriteHeaderRow(outFile, s);
+  if (s.header && !s.json && !s.xlsx && !s.html && !s.tfmt) WriteHeaderRow(outFile, s);
   RowSink sink;
   SinkInit(&sink, outFile, &s, ctl);
   sink.book = book.get();
@@ -77,7 +80,7 @@ int WriteListing(TextStream* inFile, FILE* outFile, const RunSettings& s,
   }
   if (read != READ_WHOLE) return read;
   if (book && !XlsxClose(book.release(), outFile, &report->error)) return READ_WRITE_FAILED;
-  if (s.html) std::fputs(HTMLTAIL, outFile);
+  if (s.html && !s.json && !s.xlsx) std::fputs(HTMLTAIL, outFile);
   return READ_WHOLE;
 }
 

@@ -156,7 +156,8 @@ static bool SubmitEntry(PlsEntry* e, RowSink* sink) {
                (titleArtist ? kTitleArtist : 0);
   bool needsFile = e->haveFile && (!titleArtist || e->length <= 0);
   job->resolve = needsFile ? ResolveFile : nullptr;
-  if (needsFile) CopyText(job->text, sizeof job->text, e->file);
+  // The entry, also when nothing is looked up in it (a JSON row names it).
+  if (e->haveFile) CopyText(job->text, sizeof job->text, e->file);
   SubmitJob(sink, job, needsFile && !IsStreamEntry(e->file));
   return true;
 }

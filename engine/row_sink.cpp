@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/entry.h"
+#include "engine/json_output.h"
 #include "engine/xlsx_output.h"
 
 namespace {
@@ -112,6 +113,13 @@ static void CountRow(RowSink* sink) {
   if (sink->ctl->onRow) sink->ctl->onRow(sink->ctl);
 }
 
+// One row in JSON, which takes the whole row at once.
+static void WriteJsonRow(RowSink* sink, const char* artist, const char* title, int32_t seconds,
+                         const char* entry) {
+  if (seconds != kNoTime && seconds > 0) sink->tsum += static_cast<uint64_t>(seconds);
+  JsonRow(sink->out, *sink->s, sink->rows == 0, artist, title, seconds, entry);
+}
+
 static void WriteNames(RowSink* sink, const char* artist, const char* title) {
   if (sink->book) {
     NameForOutput(sink->heldArtist, artist, NOARTIST);
@@ -166,8 +174,12 @@ static void WriteDone(RowSink* sink, std::unique_lock<std::mutex>& g, bool wait)
     g.unlock();
     if (job.fileError && sink->ctl && sink->ctl->onUnreadable)
       sink->ctl->onUnreadable(sink->ctl, job.text, job.fileError);
-    WriteNames(sink, job.artist, job.title);
-    WriteTime(sink, job.seconds);
+    if (sink->s->json) {
+      WriteJsonRow(sink, job.artist, job.title, job.seconds, job.text);
+    } else {
+      WriteNames(sink, job.artist, job.title);
+      WriteTime(sink, job.seconds);
+    }
     CountRow(sink);
     g.lock();
     p->state[k] = SLOT_FREE;
@@ -188,6 +200,7 @@ RowJob* NextJob(RowSink* sink) {
   }
   RowJob* job = &p->jobs[p->tail % kWindow];
   job->fileError = 0;
+  job->text[0] = '\0';
   return job;
 }
 
@@ -231,8 +244,12 @@ void AddRow(RowSink* sink, const char* artist, const char* title, int32_t second
     return;
   }
   Drain(sink);
-  WriteNames(sink, artist, title);
-  WriteTime(sink, seconds);
+  if (sink->s->json) {
+    WriteJsonRow(sink, artist, title, seconds, "");
+  } else {
+    WriteNames(sink, artist, title);
+    WriteTime(sink, seconds);
+  }
   CountRow(sink);
 }
 
@@ -240,7 +257,9 @@ void Finish(RowSink* sink) {
   if (sink->counting) return;
   Drain(sink);
   if (Cancelled(sink)) return;
-  if (sink->book)
+  if (sink->s->json)
+    JsonEnd(sink->out, sink->tsum);
+  else if (sink->book)
     XlsxTotal(sink->book, sink->tsum, sink->rows);
   else
     CreateTotalTime(sink->out, *sink->s, sink->tsum, sink->rows);

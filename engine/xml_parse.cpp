@@ -140,7 +140,8 @@ void XmlEntryRow(XmlRun* run, const char* title, const char* artist, int32_t ms,
   job->seconds = ms > 0 ? ms / 1000 : 0;
   bool lookUp = location && !(title && artist && ms > 0);
   job->resolve = lookUp ? ResolveEntryJob : nullptr;
-  if (lookUp) CopyUtf8(job->text, sizeof job->text, location);
+  // The entry, also when nothing is looked up in it (a JSON row names it).
+  if (location) CopyUtf8(job->text, sizeof job->text, location);
   SubmitJob(run->sink, job, lookUp && !IsStreamEntry(location));
 }
 

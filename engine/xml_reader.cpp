@@ -54,7 +54,8 @@ struct Track {
   int64_t id;
   int32_t ms;
   std::string title, artist;
-  std::string location;  // kept only when the names come from the file
+  std::string location;  // kept when the names come from the file, or for JSON
+  bool fromFile;
 };
 
 struct PlistState {
@@ -164,9 +165,9 @@ static void EndDict(PlistState* st, Frame& f) {
   t.ms = static_cast<int32_t>(f.v.ms);
   t.title = std::move(f.v.name);
   t.artist = std::move(f.v.artist);
-  if (f.v.haveName && !f.v.haveArtist && !f.v.location.empty() &&
-      TitleRepeatsFileName(t.title.c_str(), f.v.location.c_str()))
-    t.location = std::move(f.v.location);
+  t.fromFile = f.v.haveName && !f.v.haveArtist && !f.v.location.empty() &&
+               TitleRepeatsFileName(t.title.c_str(), f.v.location.c_str());
+  if (t.fromFile || st->run.sink->s->json) t.location = std::move(f.v.location);
   st->tracks.push_back(std::move(t));
 }
 
@@ -218,7 +219,19 @@ static void ResolveTrack(RowJob* job, const RunSettings& s) {
 // One track's row. Returns false when the run is to stop.
 static bool TrackRow(RowSink* sink, const Track& t) {
   int32_t seconds = t.ms / 1000;
-  if (t.location.empty()) {
+  if (t.location.empty() || !t.fromFile) {
+    if (!t.location.empty()) {
+      // A JSON row names its entry: a job with nothing to look up.
+      RowJob* job = NextJob(sink);
+      if (!job) return false;
+      CopyUtf8(job->title, sizeof job->title, t.title.c_str());
+      CopyUtf8(job->artist, sizeof job->artist, t.artist.c_str());
+      CopyUtf8(job->text, sizeof job->text, t.location.c_str());
+      job->seconds = seconds;
+      job->resolve = nullptr;
+      SubmitJob(sink, job, false);
+      return true;
+    }
     char title[MAXPATH], artist[MAXPATH];
     CopyUtf8(title, sizeof title, t.title.c_str());
     CopyUtf8(artist, sizeof artist, t.artist.c_str());

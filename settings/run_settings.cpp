@@ -31,6 +31,7 @@ static int32_t ThreadsFromEnvironment() {
 
 RunSettings TakeRunSettings() {
   RunSettings s;
+  s.json = false;  // asked for on the command line only
   s.xlsx = g_xlsxFlag != 0;
   s.html = !s.xlsx && g_htmlFlag != 0;
   s.tfmt = g_tfmtFlag != 0;

@@ -16,7 +16,8 @@ struct ExtTable {
 };
 
 struct RunSettings {
-  bool xlsx;         // a workbook (XLSX); before every other style
+  bool json;         // one JSON document, for scripts; before every other style
+  bool xlsx;         // a workbook (XLSX); before every other style but JSON
   bool html;         // HTML table
   bool tfmt;         // fixed-width text (when not HTML); else import text
   bool komma;        // import text separated by "," (else tab)

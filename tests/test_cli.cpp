@@ -242,6 +242,19 @@ TEST_F(CliTest, ScriptsStdinAndSeveralSources) {
                            "<c r=\"C2\" s=\"2\"><v>0.000706018518518518", "<c r=\"A3\"",
                            "<t>Gesamtzeit</t>", "<f>SUM(C2:C3)</f><v>0.000706018518518518"})
     EXPECT_NE(xml.find(part), std::string::npos) << part << "\n" << xml;
+  // JSON: names without placeholders, times, entries and what they name;
+  // read back by a JSON parser.
+  WriteFile(dir.File("Band - Lied.wav"), ReadFile(MIRTUN_SOURCE_DIR "/tests/data/tone.wav"));
+  WriteFile(dir.File("j.m3u"), "Band - Lied.wav\n#EXTINF:-1,Sender\nhttp://s\nweg/\"x\".mp3\n");
+  r = Run({"--defaults", "--json", "j.m3u", "j.json"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  cmd = "python3 -c \"import json,sys; d=json.load(open(sys.argv[1])); print(d['total_seconds'], "
+        "[(x['artist'], x['title'], x['seconds'], x['entry'], x['kind']) for x in d['rows']])\" " +
+        Quote(dir.File("j.json")) + " >" + Quote(dir.File("j.txt"));
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(ReadFile(dir.File("j.txt")),
+            "1 [('Band', 'Lied', 1, 'Band - Lied.wav', 'file'), (None, 'Sender', 0, 'http://s', "
+            "'stream'), (None, '\"x\"', 0, 'weg/\"x\".mp3', 'missing')]\n");
   // The import text's header row, in the column order.
   r = Run({"--defaults", "--import", "--header", "--title-first", "a.pls"});
   EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "Titel,Interpret,Zeit");
