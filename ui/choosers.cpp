@@ -25,6 +25,10 @@ static const char kHtmlFilters[] =
     "HTML-Datei (*.htm, *.html)\0*.htm;*.html\0"
     "Alle Dateien (*.*)\0*.*\0";
 
+static const char kXlsxFilters[] =
+    "Tabelle (*.xlsx)\0*.xlsx\0"
+    "Alle Dateien (*.*)\0*.*\0";
+
 static FileChooser g_chooser = QtGetOpenFileName;
 
 FileChooser SetFileChooser(FileChooser chooser) {
@@ -69,9 +73,9 @@ int openFile(HWND hDlg) {
 
 int saveFile(HWND hDlg) {
   if (!RunChooser(hDlg, g_savFName, sizeof g_savFName, "Zieldatei wählen",
-                  g_htmlFlag ? kHtmlFilters : kTextFilters, g_sInitDir,
+                  g_xlsxFlag ? kXlsxFilters : g_htmlFlag ? kHtmlFilters : kTextFilters, g_sInitDir,
                   OFN_LONGNAMES | OFN_PATHMUSTEXIST,
-                  g_htmlFlag ? "*.htm" : "*.txt", g_sInitDir))
+                  g_xlsxFlag ? "*.xlsx" : g_htmlFlag ? "*.htm" : "*.txt", g_sInitDir))
     return 0;
   SetDlgItemTextA(hDlg, TARGET, g_savFName);
   return 1;

@@ -1,6 +1,7 @@
 #include "ui/main_dialog.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "base/text.h"
 #include "engine/messages.h"
@@ -38,28 +39,34 @@ static void RewriteTarget(HWND hDlg, const char* ext) {
     SetDlgItemTextA(hDlg, TARGET, g_savFName);
 }
 
-// The style radio buttons do not check themselves, so during the click
-// g_htmlFlag still tells whether HTML was shown before.
-static void SwitchToText(HWND hDlg, int tfmt) {
-  g_tfmtFlag = tfmt;
-  CheckDlgButton(hDlg, TFMT, tfmt != 0);
-  CheckDlgButton(hDlg, ASCII, tfmt == 0);
-  CheckDlgButton(hDlg, HTML, 0);
-  if (g_htmlFlag) {
-    g_htmlFlag = 0;
-    RewriteTarget(hDlg, ".txt");
-  }
+// The output styles: their radio buttons and the extension of their
+// targets.
+static const struct {
+  int id;
+  const char* ext;
+} kStyles[] = {{HTML, ".htm"}, {ASCII, ".txt"}, {TFMT, ".txt"}, {XLSX, ".xlsx"}};
+
+// The style shown now, from the flags.
+static int ShownStyle() {
+  return g_xlsxFlag ? XLSX : g_htmlFlag ? HTML : g_tfmtFlag ? TFMT : ASCII;
 }
 
-static void SwitchToHtml(HWND hDlg) {
-  g_tfmtFlag = 0;
-  CheckDlgButton(hDlg, HTML, 1);
-  CheckDlgButton(hDlg, ASCII, 0);
-  CheckDlgButton(hDlg, TFMT, 0);
-  if (!g_htmlFlag) {
-    g_htmlFlag = 1;
-    RewriteTarget(hDlg, ".htm");
-  }
+static const char* ExtensionOf(int style) {
+  for (const auto& st : kStyles)
+    if (st.id == style) return st.ext;
+  return ".txt";
+}
+
+// The style radio buttons do not check themselves, so during the click the
+// flags still tell the style shown before; the target's extension follows
+// when the new style's differs.
+static void SwitchStyle(HWND hDlg, int style) {
+  const char* before = ExtensionOf(ShownStyle());
+  for (const auto& st : kStyles) CheckDlgButton(hDlg, st.id, st.id == style);
+  g_xlsxFlag = style == XLSX;
+  g_htmlFlag = style == HTML;
+  g_tfmtFlag = style == TFMT;
+  if (std::strcmp(before, ExtensionOf(style)) != 0) RewriteTarget(hDlg, ExtensionOf(style));
 }
 
 // The preview file is deleted however the program ends; a missing file or
@@ -109,9 +116,7 @@ INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM) {
   g_hMainDlg = hDlg;
   CenterOnScreen(hDlg);
 
-  CheckDlgButton(hDlg, HTML, g_htmlFlag != 0);
-  CheckDlgButton(hDlg, ASCII, !g_htmlFlag && !g_tfmtFlag);
-  CheckDlgButton(hDlg, TFMT, g_tfmtFlag && !g_htmlFlag);
+  for (const auto& st : kStyles) CheckDlgButton(hDlg, st.id, st.id == ShownStyle());
   CheckDlgButton(hDlg, TOTAL, g_totalFlag != 0);
 
   EnableWindow(GetDlgItem(hDlg, IDPREVIEW), 1);
@@ -131,6 +136,7 @@ static void UpdateFlags(HWND hDlg) {
   g_totalFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, TOTAL));
   g_htmlFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, HTML));
   g_tfmtFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, TFMT));
+  g_xlsxFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, XLSX));
 }
 
 // Runs one command; returns 1 when it ended the dialog.
@@ -154,11 +160,10 @@ static int RunCommand(HWND hDlg, unsigned id, unsigned code) {
       saveFile(hDlg);
       break;
     case HTML:
-      SwitchToHtml(hDlg);
-      break;
     case ASCII:
     case TFMT:
-      SwitchToText(hDlg, id == TFMT);
+    case XLSX:
+      SwitchStyle(hDlg, static_cast<int>(id));
       break;
     case ID_HELP:
       OpenHtmlHelpX(hDlg, "002.html");

@@ -55,6 +55,7 @@ INT_PTR InitializeOptions(HWND hDlg, WPARAM, LPARAM) {
   CheckDlgButton(hDlg, SEPKOMMA, g_kommaFlag != 0);
   CheckDlgButton(hDlg, SEPTAB, g_kommaFlag == 0);
   CheckDlgButton(hDlg, TOTFORM, g_formlFlag != 0);
+  CheckDlgButton(hDlg, HEADROW, g_headFlag != 0);
   SetWindowTextA(hDlg, "Mirtun Ausgabe-Optionen");
   SetSmallIcon(hDlg);
   return 1;
@@ -69,6 +70,7 @@ static void TakeOver(HWND hDlg) {
   g_rmextFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, RMEXT));
   g_kommaFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, SEPKOMMA));
   g_formlFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, TOTFORM));
+  g_headFlag = static_cast<int32_t>(IsDlgButtonChecked(hDlg, HEADROW));
   char list[sizeof g_FileExt];
   GetDlgItemTextA(hDlg, EXTENSIONS, list, sizeof list);
   SetFileExtensions(list);

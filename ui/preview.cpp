@@ -88,7 +88,7 @@ static int PrivateFolder(char* out, size_t cap) {
 // fails too, there is no preview and g_PrevFile stays empty, so that the
 // deletion at the end never touches a file that is not ours.
 void OpenPreview(HWND hDlg) {
-  const char* name = g_htmlFlag ? "/mirtunpv.htm" : "/mirtunpv.txt";
+  const char* name = g_xlsxFlag ? "/mirtunpv.xlsx" : g_htmlFlag ? "/mirtunpv.htm" : "/mirtunpv.txt";
   const char* folder = EnvFolder("TEMP");
   if (!folder) folder = EnvFolder("TMPDIR");
   if (!folder) folder = "/tmp";

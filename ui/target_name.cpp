@@ -26,7 +26,7 @@ static void AppendIfFits(char* path, size_t cap, const char* text) {
 // a source without an extension takes the "." of a folder name.
 void CreateSavName() {
   CopyText(g_savFName, sizeof g_savFName, g_sInitDir[0] ? g_sInitDir : g_oInitDir);
-  const char* ext = g_htmlFlag ? ".htm" : ".txt";
+  const char* ext = g_xlsxFlag ? ".xlsx" : g_htmlFlag ? ".htm" : ".txt";
 
   if (PathFolderLen(g_opnFName) > 0)
     AppendIfFits(g_savFName, sizeof g_savFName, PathFileName(g_opnFName));

@@ -86,7 +86,7 @@ TEST_F(MainDialog, ButtonsFollowBothFields) {
   });
 }
 
-enum Style { kHtml, kImport, kFormatted };
+enum Style { kHtml, kImport, kFormatted, kXlsx };
 
 struct SwitchCase {
   Style before;
@@ -102,6 +102,7 @@ TEST_P(StyleSwitch, SetsTheStyleAndRewritesTheExtension) {
   const SwitchCase& c = GetParam();
   g_htmlFlag = c.before == kHtml;
   g_tfmtFlag = c.before == kFormatted;
+  g_xlsxFlag = c.before == kXlsx;
   CopyText(g_savFName, sizeof g_savFName, c.savBefore);
   Store();
   RunMainDialog([&](HWND dlg) {
@@ -109,8 +110,10 @@ TEST_P(StyleSwitch, SetsTheStyleAndRewritesTheExtension) {
     EXPECT_EQ(Checked(dlg, HTML), c.after == kHtml);
     EXPECT_EQ(Checked(dlg, ASCII), c.after == kImport);
     EXPECT_EQ(Checked(dlg, TFMT), c.after == kFormatted);
+    EXPECT_EQ(Checked(dlg, XLSX), c.after == kXlsx);
     EXPECT_EQ(g_htmlFlag != 0, c.after == kHtml);
     EXPECT_EQ(g_tfmtFlag != 0, c.after == kFormatted);
+    EXPECT_EQ(g_xlsxFlag != 0, c.after == kXlsx);
     EXPECT_EQ(std::string(g_savFName), c.savAfter);
     EXPECT_EQ(Text(dlg, TARGET), c.savAfter);
   });
@@ -130,7 +133,11 @@ INSTANTIATE_TEST_SUITE_P(
         SwitchCase{kImport, TFMT, "/aus/liste.csv", kFormatted, "/aus/liste.csv"},
         SwitchCase{kFormatted, HTML, "/aus/liste.txt", kHtml, "/aus/liste.htm"},
         SwitchCase{kFormatted, ASCII, "/aus/liste.csv", kImport, "/aus/liste.csv"},
-        SwitchCase{kFormatted, TFMT, "/aus/liste.txt", kFormatted, "/aus/liste.txt"}));
+        SwitchCase{kFormatted, TFMT, "/aus/liste.txt", kFormatted, "/aus/liste.txt"},
+        // the workbook has its own extension, whichever style was shown
+        SwitchCase{kImport, XLSX, "/aus/liste.txt", kXlsx, "/aus/liste.xlsx"},
+        SwitchCase{kHtml, XLSX, "/aus/liste.htm", kXlsx, "/aus/liste.xlsx"},
+        SwitchCase{kXlsx, TFMT, "/aus/liste.xlsx", kFormatted, "/aus/liste.txt"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Extension, StyleSwitch,

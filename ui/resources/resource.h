@@ -24,6 +24,7 @@ constexpr int SOURCEBTN = 115;
 constexpr int TARGETBTN = 116;
 constexpr int ID_HELP = 117;
 constexpr int IDPREVIEW = 121;
+constexpr int XLSX = 122;
 
 // Info dialog.
 constexpr int INFO_TEXT = 201;
@@ -55,3 +56,4 @@ constexpr int ARTFIRST = 420;
 constexpr int LBL_MUSICDIR = 421;
 constexpr int MUSICDIR = 422;
 constexpr int MUSICDIRBTN = 423;
+constexpr int HEADROW = 424;

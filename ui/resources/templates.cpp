@@ -13,17 +13,18 @@ static const ControlTemplate kMainControls[] = {
     {TARGET, ControlKind::Edit, "", TABSTOP, 6, 39, 170, 12},
     {TARGETBTN, ControlKind::PushButton, "...", TABSTOP, 182, 38, 13, 14},
     {TOTAL, ControlKind::CheckBox, "Gesamtzeit hinzufügen", TABSTOP, 92, 58, 95, 10},
-    {IDPREVIEW, ControlKind::PushButton, "Vorschau", TABSTOP, 92, 80, 48, 14},
-    {IDOK, ControlKind::PushButton, "Umwandeln", TABSTOP, 147, 80, 48, 14},
-    {IDINFO, ControlKind::PushButton, "Info...", TABSTOP, 6, 99, 36, 14},
-    {ID_HELP, ControlKind::PushButton, "Hilfe", TABSTOP, 49, 99, 36, 14},
-    {IDOPT, ControlKind::PushButton, "Optionen...", TABSTOP, 92, 99, 48, 14},
-    {IDCANCEL, ControlKind::PushButton, "Beenden", TABSTOP | DEFPUSHBUTTON, 147, 99, 48, 14},
+    {IDPREVIEW, ControlKind::PushButton, "Vorschau", TABSTOP, 92, 92, 48, 14},
+    {IDOK, ControlKind::PushButton, "Umwandeln", TABSTOP, 147, 92, 48, 14},
+    {IDINFO, ControlKind::PushButton, "Info...", TABSTOP, 6, 111, 36, 14},
+    {ID_HELP, ControlKind::PushButton, "Hilfe", TABSTOP, 49, 111, 36, 14},
+    {IDOPT, ControlKind::PushButton, "Optionen...", TABSTOP, 92, 111, 48, 14},
+    {IDCANCEL, ControlKind::PushButton, "Beenden", TABSTOP | DEFPUSHBUTTON, 147, 111, 48, 14},
     {HTML, ControlKind::RadioButton, "HTML", GROUP, 6, 58, 79, 10},
     {ASCII, ControlKind::RadioButton, "Text, Import", 0, 6, 70, 79, 10},
     {LBL_SOURCE, ControlKind::Label, "Quelldatei (Playlist)", GROUP, 6, 6, 68, 8},
     {LBL_TARGET, ControlKind::Label, "Zieldatei", 0, 6, 30, 39, 8},
     {TFMT, ControlKind::RadioButton, "Text, formatiert", 0, 6, 82, 79, 10},
+    {XLSX, ControlKind::RadioButton, "Tabelle (xlsx)", 0, 6, 94, 79, 10},
 };
 
 // Info dialog: what the program does, the freeware notice and "OK".
@@ -65,12 +66,13 @@ static const ControlTemplate kOptionsControls[] = {
     {COLWART, ControlKind::Edit, "", TABSTOP, 108, 145, 20, 12},
     {COLWTIT, ControlKind::Edit, "", TABSTOP, 156, 145, 20, 12},
     {TOTFORM, ControlKind::CheckBox, "Gesamtzeit als Formel", TABSTOP, 19, 120, 91, 12},
+    {HEADROW, ControlKind::CheckBox, "Kopfzeile", TABSTOP, 120, 120, 60, 12},
     {IDOOK, ControlKind::PushButton, "OK", TABSTOP, 88, 167, 48, 14},
     {IDOCAN, ControlKind::PushButton, "Abbrechen", TABSTOP | DEFPUSHBUTTON, 144, 167, 48, 14},
 };
 
 static const DialogTemplate kTemplates[] = {
-    {IDD_MAIN, "korvelin", 201, 119, kMainControls,
+    {IDD_MAIN, "korvelin", 201, 131, kMainControls,
      static_cast<int>(std::size(kMainControls))},
     {IDD_INFO, "Über Mirtun", 184, 96, kInfoControls,
      static_cast<int>(std::size(kInfoControls))},
