@@ -12,10 +12,14 @@
 namespace {
 // Jobs resolved ahead of the row being written.
 constexpr size_t kWindow = 64;
-// Files in the page cache are read fastest on one thread: several threads
-// opening files contend in the kernel. A job that takes this long waited
-// for a disk or a network: from then on the threads read ahead.
+// A short list of files in the page cache is read fastest on one thread:
+// starting threads and handing jobs over would cost more than they give.
+// The threads read ahead from the first job that takes this long (it
+// waited for a disk or a network) ...
 constexpr auto kSlowJob = std::chrono::microseconds(500);
+// ... or once the run has spent this long reading files in all: a long
+// list of small files from the page cache then keeps every core busy.
+constexpr auto kReadingSpent = std::chrono::milliseconds(20);
 
 enum SlotState { SLOT_FREE, SLOT_QUEUED, SLOT_DONE };
 }  // namespace
@@ -38,7 +42,8 @@ struct Pipeline {
   std::deque<size_t> queue;
   std::vector<std::thread> workers;
   int idle = 0;                // workers waiting for a job
-  bool ahead = false;          // jobs go to the workers (reading is slow)
+  bool ahead = false;          // jobs go to the workers (reading is slow or long)
+  std::chrono::steady_clock::duration spent{};  // in jobs that read files, before ahead
   bool writerWaiting = false;  // the writer waits for a job to be done
   bool stopping = false;
   const RunSettings* s;
@@ -191,7 +196,11 @@ void SubmitJob(RowSink* sink, RowJob* job, bool readsFiles) {
   if (!parallel && job->resolve) {
     auto start = std::chrono::steady_clock::now();
     Resolve(job, *sink->s);
-    if (readsFiles && std::chrono::steady_clock::now() - start > kSlowJob) p->ahead = true;
+    if (readsFiles) {
+      auto took = std::chrono::steady_clock::now() - start;
+      p->spent += took;
+      if (took > kSlowJob || p->spent > kReadingSpent) p->ahead = true;
+    }
   }
   std::unique_lock<std::mutex> g(p->lock);
   ++p->tail;
