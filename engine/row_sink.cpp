@@ -12,14 +12,10 @@
 namespace {
 // Jobs resolved ahead of the row being written.
 constexpr size_t kWindow = 64;
-// A short list of files in the page cache is read fastest on one thread:
-// starting threads and handing jobs over would cost more than they give.
-// The threads read ahead from the first job that takes this long (it
-// waited for a disk or a network) ...
+// Files in the page cache are read fastest on one thread: several threads
+// opening files contend in the kernel. A job that takes this long waited
+// for a disk or a network: from then on the threads read ahead.
 constexpr auto kSlowJob = std::chrono::microseconds(500);
-// ... or once the run has spent this long reading files in all: a long
-// list of small files from the page cache then keeps every core busy.
-constexpr auto kReadingSpent = std::chrono::milliseconds(20);
 
 enum SlotState { SLOT_FREE, SLOT_QUEUED, SLOT_DONE };
 }  // namespace
@@ -42,8 +38,7 @@ struct Pipeline {
   std::deque<size_t> queue;
   std::vector<std::thread> workers;
   int idle = 0;                // workers waiting for a job
-  bool ahead = false;          // jobs go to the workers (reading is slow or long)
-  std::chrono::steady_clock::duration spent{};  // in jobs that read files, before ahead
+  bool ahead = false;          // jobs go to the workers (reading is slow)
   bool writerWaiting = false;  // the writer waits for a job to be done
   bool stopping = false;
   const RunSettings* s;
@@ -196,11 +191,7 @@ void SubmitJob(RowSink* sink, RowJob* job, bool readsFiles) {
   if (!parallel && job->resolve) {
     auto start = std::chrono::steady_clock::now();
     Resolve(job, *sink->s);
-    if (readsFiles) {
-      auto took = std::chrono::steady_clock::now() - start;
-      p->spent += took;
-      if (took > kSlowJob || p->spent > kReadingSpent) p->ahead = true;
-    }
+    if (readsFiles && std::chrono::steady_clock::now() - start > kSlowJob) p->ahead = true;
   }
   std::unique_lock<std::mutex> g(p->lock);
   ++p->tail;
