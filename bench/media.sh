@@ -4,7 +4,9 @@
 #   8 MB (large.m3u): files per second of a conversion, with warm and with
 #   cold caches (every file's pages evicted first), each against a plain
 #   TagLib loop over the same files in the same run (taglib_loop.cpp,
-#   libtag1-dev for this benchmark only), and the ratio;
+#   libtag1-dev for this benchmark only), and the ratio; beside them the
+#   floor, a loop that only opens, reads 4 KB of and closes each file
+#   (floor_loop.c), and mirtun's time over the floor's;
 # - 1,000 small FLAC, Ogg Vorbis, Opus and M4A files each (mixed/), warm
 #   and cold, against the same TagLib loop;
 # - peak memory for lists of 2,000 and of 200,000 entries;
@@ -25,6 +27,8 @@ CONVERT=${CONVERT:-$BUILD/mirtun-convert}
 g++ -std=c++17 -O2 "$HERE/taglib_loop.cpp" $(pkg-config --cflags --libs taglib) \
   -o "$DATA/taglib_loop"
 TAGLIB=$DATA/taglib_loop
+cc -O2 "$HERE/floor_loop.c" -o "$DATA/floor_loop"
+FLOOR=$DATA/floor_loop
 
 # Drops every file of a list from the page cache.
 evict() {
@@ -74,14 +78,17 @@ compare() {  # list, files, label
     if [ $cache = warm ]; then
       (cd "$(dirname "$1")" && grep -v '^#' "$1" | xargs cat >/dev/null)
       a=$(warm "$ours >/dev/null"); b=$(warm "$TAGLIB $1 >/dev/null")
+      c=$(warm "$FLOOR $1 >/dev/null")
     else
-      a=$(cold "$1" $ours); b=$(cold "$1" "$TAGLIB" "$1")
+      a=$(cold "$1" $ours); b=$(cold "$1" "$TAGLIB" "$1"); c=$(cold "$1" "$FLOOR" "$1")
     fi
     python3 -c "
 import sys
-a, b, n = float(sys.argv[1]), float(sys.argv[2]), int(sys.argv[3])
+a, b, c, n = float(sys.argv[1]), float(sys.argv[2]), float(sys.argv[3]), int(sys.argv[4])
 print('%-6s %-5s mirtun %7.0f files/s (%.3f s)  TagLib %7.0f files/s (%.3f s)  ratio %.2f'
-      % (sys.argv[4], sys.argv[5], n / a, a, n / b, b, b / a))" "$a" "$b" "$2" "$3" $cache
+      '  floor %.3f s, mirtun/floor %.2f'
+      % (sys.argv[5], sys.argv[6], n / a, a, n / b, b, b / a, c, a / c))" \
+      "$a" "$b" "$c" "$2" "$3" $cache
   done
 }
 

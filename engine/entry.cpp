@@ -7,11 +7,39 @@
 #include "base/path.h"
 #include "base/text.h"
 #include "engine/helpers.h"
+#include "metadata/container.h"
 #include "metadata/id3.h"
 #include "metadata/playtime.h"
+#include "platform/errors.h"
 #include "platform/files.h"
 
 int FileExists(const char* szPath) { return IsRegularFile(szPath); }
+
+// The entry whose file this thread located last, while it lives: its path
+// is read through the descriptor it holds.
+static thread_local const Entry* t_located = nullptr;
+
+Entry::~Entry() {
+  if (fd >= 0) close(fd);
+  if (t_located == this) t_located = nullptr;
+}
+
+// Whether e->path names a regular file, opened into e when it does. The
+// open is the test whether the file is there; a file that is there and
+// cannot be opened (no permission, no descriptor left) still counts when it
+// is a regular file, and reading it then tells why it failed.
+static bool OpenEntryFile(Entry* e) {
+  int64_t size;
+  int fd = OpenRegularFile(e->path, &size);
+  if (fd >= 0) {
+    e->fd = fd;
+    e->size = size;
+    t_located = e;
+    return true;
+  }
+  if (errno == ENOENT || errno == ENOTDIR || errno == kNotRegularFile) return false;
+  return FileExists(e->path) != 0;
+}
 
 bool ResolveEntry(const char* entry, const char* listPath, char* out, size_t cap) {
   size_t n;
@@ -57,7 +85,7 @@ static size_t SchemeLength(const char* text) {
 // Tries one spelling of a path; on success e names the file. A relative
 // path is taken in the folder of the list at listPath.
 static bool TryPath(const char* candidate, const char* listPath, Entry* e) {
-  if (!ResolveEntry(candidate, listPath, e->path, sizeof e->path) || !FileExists(e->path))
+  if (!ResolveEntry(candidate, listPath, e->path, sizeof e->path) || !OpenEntryFile(e))
     return false;
   e->kind = ENTRY_FILE;
   return true;
@@ -68,7 +96,7 @@ static bool TryInFolder(const char* candidate, const char* folder, Entry* e) {
   size_t n = std::strlen(folder);
   bool slash = n > 0 && folder[n - 1] == '/';
   size_t len = FormatText(e->path, sizeof e->path, "%s%s%s", folder, slash ? "" : "/", candidate);
-  if (len + 1 >= sizeof e->path || !FileExists(e->path)) return false;
+  if (len + 1 >= sizeof e->path || !OpenEntryFile(e)) return false;
   e->kind = ENTRY_FILE;
   return true;
 }
@@ -138,6 +166,8 @@ int32_t NamesOfEntry(const char* text, char* title, char* artist, const RunSetti
 void LocateEntry(const char* text, const RunSettings& s, Entry* e) {
   e->kind = ENTRY_MISSING;
   e->path[0] = '\0';
+  if (e->fd >= 0) close(e->fd);
+  e->fd = -1;
   if (EqualsNoCaseN(text, "file:/", 6)) {
     LocateFileUrl(text, s.source, e);
     return;
@@ -267,30 +297,42 @@ static void TakeFound(int32_t names, const char* t, const char* a, char* title, 
 int32_t NamesFromTags(const char* path, char* title, char* artist, bool wantTime,
                       bool* named) {
   *named = false;
-  // One open serves the tags and the time.
+  // One open serves the tags and the time: the located entry's, when this
+  // is its path.
   int64_t size;
-  UniqueFd file(OpenRegularFile(path, &size));
-  if (file.fd < 0) {
-    t_fileError = errno;
-    return 0;
+  UniqueFd own;
+  int fd;
+  if (t_located && t_located->path == path && t_located->fd >= 0) {
+    fd = t_located->fd;
+    size = t_located->size;
+  } else {
+    own.fd = OpenRegularFile(path, &size);
+    if (own.fd < 0) {
+      t_fileError = errno;
+      return 0;
+    }
+    fd = own.fd;
   }
+  // The head and the tail are read once, for the tags and the time alike.
+  MediaBuffers buffers;
+  MediaBytes file = LoadMediaBytes(fd, size, &buffers);
   char t[MAXPATH];
   char a[MAXPATH];
   CopyText(t, sizeof t, title);
   CopyText(a, sizeof a, artist);
   int32_t names = 0;
-  if (ReadTagsOpen(file.fd, size, t, a, MAXPATH, &names) && names) {
+  if (ReadTagsIn(file, t, a, MAXPATH, &names) && names) {
     // A tag may hold one name and leave the other empty: the empty one then
     // shows as the tag has it.
     CopyText(title, MAXPATH, t);
     CopyText(artist, MAXPATH, a);
     *named = true;
-    return wantTime ? GetMP3LengthOpen(path, file.fd, size) / 1000 : 0;
+    return wantTime ? GetMP3LengthIn(path, file) / 1000 : 0;
   }
   CopyText(t, sizeof t, title);
   CopyText(a, sizeof a, artist);
   // Cut to 510 bytes as every tag text is.
-  int32_t seconds = GetMediaInfoOpen(path, file.fd, size, t, a, MAXPATH - 1, &names) / 1000;
+  int32_t seconds = GetMediaInfoIn(path, file, t, a, MAXPATH - 1, &names) / 1000;
   TakeFound(names, t, a, title, artist);
   *named = names != 0;
   return seconds;

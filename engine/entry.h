@@ -28,6 +28,15 @@ struct Entry {
   // The entry as names are taken from it: valid UTF-8, a file address or a
   // percent-encoded path decoded.
   char shown[MAXENTRY];
+  // ENTRY_FILE: the file, open for reading, and its size; -1 for a file that
+  // is there but could not be opened. Closed with the Entry.
+  int fd = -1;
+  int64_t size = 0;
+
+  Entry() = default;
+  Entry(const Entry&) = delete;
+  Entry& operator=(const Entry&) = delete;
+  ~Entry();
 };
 
 // 1 when szPath names a regular file (a symbolic link is followed), else 0.
@@ -46,7 +55,12 @@ bool PercentDecode(char* dst, size_t cap, const char* src);
 
 // Finds what text, an entry of the list s.source, names. A relative path
 // that names no file beside the list in any spelling is looked for in the
-// music folder s.musicDir, when there is one.
+// music folder s.musicDir, when there is one. Each spelling is opened (the
+// open tells whether the file is there, fstat whether it is a regular
+// file: a FIFO, a device or a folder is opened without waiting, never read,
+// and counts as no file); the file found stays open in e. NamesFromTags and
+// NamesFromFile, given e->path itself on the same thread while e lives,
+// read through that descriptor instead of opening the file again.
 void LocateEntry(const char* text, const RunSettings& s, Entry* e);
 
 // Names from the parts of a path that names no file: the title from the last

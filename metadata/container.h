@@ -8,19 +8,66 @@
 #include <cstddef>
 #include <cstdint>
 
-// An open media file as the readers see it: its first bytes already in a
-// buffer, positioned reads for what lies beyond.
+// What a media file is read through: its head and its tail, each read once
+// when the file is opened, and one window that a read of a few bytes
+// elsewhere fills (the frames after a cover picture, a page in the
+// middle). The head holds an ordinary ID3v2 tag and the first MPEG frames
+// after it, the tail an ID3v1 trailer and an APE footer, so that a common
+// file is read in one or two calls; only a larger read goes to the file
+// directly. Every byte copied out of the page cache costs time as well:
+// the buffers are no larger than that.
+constexpr int64_t kMediaHeadBytes = 8192;
+constexpr int64_t kMediaTailBytes = 1024;
+constexpr int64_t kMediaWindowBytes = 8192;
+
+// The window's bytes: [pos, pos + len) of the file.
+struct MediaWindow {
+  unsigned char bytes[kMediaWindowBytes];
+  int64_t pos = 0;
+  int64_t len = 0;
+};
+
+// An open media file as the readers see it: bytes already in buffers
+// (head, tail, window), positioned reads for what lies beyond.
 struct MediaBytes {
-  int fd = -1;                         // not owned
-  int64_t size = 0;                    // bytes in the file
+  int fd = -1;                          // not owned
+  int64_t size = 0;                     // bytes in the file
   const unsigned char* head = nullptr;  // file bytes [headPos, headPos + headLen)
   int64_t headPos = 0;
   int64_t headLen = 0;
+  const unsigned char* tail = nullptr;  // file bytes [tailPos, tailPos + tailLen)
+  int64_t tailPos = 0;
+  int64_t tailLen = 0;
+  MediaWindow* window = nullptr;  // not owned; null: every other read goes to the file
 };
 
-// Copies n bytes at pos into out, from the buffer when it holds them; false
+// The buffers behind a MediaBytes: a file no larger than the head and the
+// tail together is read whole into the head.
+struct MediaBuffers {
+  unsigned char head[kMediaHeadBytes + kMediaTailBytes];
+  unsigned char tail[kMediaTailBytes];
+  MediaWindow window;
+};
+
+// The file at fd (size bytes, never read past) as seen through b: its head
+// and, beyond the head, its tail read now. A read that fails leaves its
+// buffer empty; those bytes are then asked of the file when needed.
+MediaBytes LoadMediaBytes(int fd, int64_t size, MediaBuffers* b);
+
+// Copies n bytes at pos into out, from the buffers when they hold them; false
 // when the file does not hold them all.
 bool ReadBytes(const MediaBytes& f, int64_t pos, void* out, int64_t n);
+
+// The same, up to where a read first fails: the bytes copied.
+int64_t CopyBytes(const MediaBytes& f, int64_t pos, void* out, int64_t n);
+
+// The n bytes at pos (n at most kMediaWindowBytes) where a buffer holds
+// them, the window filled from pos when none does; null when the file does
+// not hold them. Valid until the next read through f.
+const unsigned char* PeekBytes(const MediaBytes& f, int64_t pos, int64_t n);
+
+// The same without filling the window: null when no buffer holds them.
+const unsigned char* HeldBytes(const MediaBytes& f, int64_t pos, int64_t n);
 
 // A tag value as the demuxer holds it (before it is shown): big enough for
 // any real title; a longer one is left to the demuxer.

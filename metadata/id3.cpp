@@ -11,6 +11,7 @@
 
 #include "base/handles.h"
 #include "base/text.h"
+#include "metadata/container.h"
 #include "platform/files.h"
 
 // How a frame body is laid out: bytes before the encoding byte (a group id,
@@ -25,18 +26,13 @@ struct FrameForm {
   bool syncSafeSize = false;  // and whether it is sync-safe
 };
 
-// The window is large enough for the frame headers of an ordinary tag; a
-// cover picture is skipped by moving the position, and the header after it
-// refills the window once.
-static const size_t kWindow = 8192;
-
+// A tag read like a stream: a position, and reads through the file's
+// buffers (a cover picture is skipped by moving the position, so that its
+// bytes are never read).
 struct TagStream {
-  int fd = -1;            // not owned
+  const MediaBytes* file = nullptr;  // not owned
   uint64_t size = 0;      // the file's size when it was opened
   uint64_t pos = 0;       // read position; may lie past the end, as fseek allows
-  uint64_t winStart = 0;  // the window holds the bytes [winStart, winStart + winLen)
-  size_t winLen = 0;
-  unsigned char win[kWindow];
   // A tag undone from unsynchronisation is read from memory instead: the
   // positions then count in the undone bytes.
   const unsigned char* mem = nullptr;
@@ -46,49 +42,32 @@ struct TagStream {
   TagStream& operator=(const TagStream&) = delete;
 };
 
-// Opens a regular file for reading; a FIFO, a device or a directory is not
-// read at all. The descriptor goes to file, which closes it.
-static int OpenTagStream(TagStream* ts, UniqueFd* file, const char* path) {
+// A regular file opened and its head and tail read; a FIFO, a device or a
+// directory is not read at all. The descriptor goes to file, which closes
+// it.
+static int OpenTagStream(TagStream* ts, UniqueFd* file, MediaBuffers* buffers, MediaBytes* bytes,
+                         const char* path) {
   int64_t size;
   file->fd = OpenRegularFile(path, &size);
   if (file->fd < 0) return 0;
-  ts->fd = file->fd;
+  *bytes = LoadMediaBytes(file->fd, size, buffers);
+  ts->file = bytes;
   ts->size = static_cast<uint64_t>(size);
   return 1;
 }
 
-static size_t PreadAll(int fd, unsigned char* dst, size_t n, uint64_t at, uint64_t size) {
-  // Never past the end: a read there costs a call and brings nothing.
-  if (at >= size) return 0;
-  if (n > size - at) n = static_cast<size_t>(size - at);
-  size_t got = 0;
-  while (got < n) {
-    ssize_t r = pread(fd, dst + got, n - got, static_cast<off_t>(at + got));
-    if (r <= 0) break;
-    got += static_cast<size_t>(r);
-  }
-  return got;
-}
-
-// fread at the current position: up to n bytes, fewer at the end of the file.
+// fread at the current position: up to n bytes, fewer at the end of the
+// file. Never past the end: a read there costs a call and brings nothing.
 static size_t TsRead(TagStream* ts, void* dst, size_t n) {
   if (ts->pos >= ts->size) return 0;
   if (n > ts->size - ts->pos) n = static_cast<size_t>(ts->size - ts->pos);
-  unsigned char* out = static_cast<unsigned char*>(dst);
   size_t got;
   if (ts->mem) {
-    std::memcpy(out, ts->mem + ts->pos, n);
+    std::memcpy(dst, ts->mem + ts->pos, n);
     got = n;
-  } else if (ts->pos >= ts->winStart && ts->pos + n <= ts->winStart + ts->winLen) {
-    std::memcpy(out, ts->win + (ts->pos - ts->winStart), n);
-    got = n;
-  } else if (n <= kWindow) {
-    ts->winStart = ts->pos;
-    ts->winLen = PreadAll(ts->fd, ts->win, kWindow, ts->pos, ts->size);
-    got = n < ts->winLen ? n : ts->winLen;
-    std::memcpy(out, ts->win, got);
   } else {
-    got = PreadAll(ts->fd, out, n, ts->pos, ts->size);
+    got = static_cast<size_t>(CopyBytes(*ts->file, static_cast<int64_t>(ts->pos), dst,
+                                        static_cast<int64_t>(n)));
   }
   ts->pos += got;
   return got;
@@ -533,7 +512,9 @@ int32_t ReadTagsV1(const char* mp3File, char* title, char* artist,
                    size_t strsize) {
   TagStream ts;
   UniqueFd file;
-  if (!OpenTagStream(&ts, &file, mp3File)) return 0;
+  MediaBuffers buffers;
+  MediaBytes bytes;
+  if (!OpenTagStream(&ts, &file, &buffers, &bytes, mp3File)) return 0;
   return TrailerTags(&ts, title, artist, strsize);
 }
 
@@ -541,7 +522,9 @@ int32_t ReadTagsV2(const char* mp3File, char* title, char* artist,
                    size_t strsize) {
   TagStream ts;
   UniqueFd file;
-  if (!OpenTagStream(&ts, &file, mp3File)) return 0;
+  MediaBuffers buffers;
+  MediaBytes bytes;
+  if (!OpenTagStream(&ts, &file, &buffers, &bytes, mp3File)) return 0;
   return HeaderTags(&ts, title, artist, strsize);
 }
 
@@ -570,10 +553,16 @@ int32_t ReadTags(const char* mp3File, char* title, char* artist,
 
 int32_t ReadTagsOpen(int fd, int64_t size, char* title, char* artist, size_t strsize,
                      int32_t* names) {
+  MediaBuffers buffers;
+  return ReadTagsIn(LoadMediaBytes(fd, size, &buffers), title, artist, strsize, names);
+}
+
+int32_t ReadTagsIn(const MediaBytes& f, char* title, char* artist, size_t strsize,
+                   int32_t* names) {
   if (names) *names = 0;
   TagStream ts;
-  ts.fd = fd;
-  ts.size = static_cast<uint64_t>(size);
+  ts.file = &f;
+  ts.size = static_cast<uint64_t>(f.size);
   // Both tags are read, the trailer first (it lies at the end, the header
   // read then goes on from the start), and each field is taken from the
   // fuller one: a trailer cuts its texts to 30 characters.

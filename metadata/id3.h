@@ -54,6 +54,12 @@ int32_t ReadTags(const char* mp3File, char* title, char* artist,
 int32_t ReadTagsOpen(int fd, int64_t size, char* title, char* artist, size_t strsize,
                      int32_t* names = nullptr);
 
+// The same on a file whose head and tail are already read
+// (metadata/container.h): what the buffers hold is not read again.
+struct MediaBytes;
+int32_t ReadTagsIn(const MediaBytes& f, char* title, char* artist, size_t strsize,
+                   int32_t* names = nullptr);
+
 // The ID3v1 trailer alone: 1 when the file ends in one. Each field is at most
 // 30 bytes of Windows-1252 text, stored as UTF-8 cut to strsize - 1 bytes.
 int32_t ReadTagsV1(const char* mp3File, char* title, char* artist,

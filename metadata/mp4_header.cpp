@@ -261,8 +261,7 @@ bool Children(Walk* w, const Atom& parent, int depth) {
 bool Movie(Walk* w, const Atom& moov) {
   const MediaBytes* f = w->f;
   int64_t len = moov.end - moov.body;
-  if ((f->head && moov.body >= f->headPos && moov.end <= f->headPos + f->headLen) ||
-      len > kMovieBuffer)
+  if (HeldBytes(*f, moov.body, len) || len > kMovieBuffer)
     return Children(w, moov, 1);
   std::unique_ptr<unsigned char[]> buf(new (std::nothrow) unsigned char[len]);
   if (!buf || !ReadBytes(*f, moov.body, buf.get(), len)) return false;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "metadata/container.h"
 #include "metadata/id3.h"
 
 namespace {
@@ -85,25 +86,27 @@ int64_t RoundDiv(int64_t a, int64_t b) { return (a + b / 2) / b; }
 // thousandfold still fits 63 bits.
 int64_t TicksToMicros(int64_t ticks) { return RoundDiv(ticks * 1000, kTicks / 1000); }
 
-// The file as read through one buffer: positioned reads of a few bytes.
+// The file as the frame headers are read from it: the headers at the start
+// through the file's buffers; a walk over the frames through a buffer of
+// its own, a large read at a time.
 struct Reader {
-  int fd;
+  const MediaBytes* f;
   int64_t size;
-  std::unique_ptr<unsigned char[]> buf;
+  std::unique_ptr<unsigned char[]> buf;  // the walk's buffer
   int64_t bufStart = 0;
   int64_t bufLen = 0;
   static constexpr int64_t kBuf = 64 * 1024;
-  // Bytes a read fetches: little for the headers at the start, so that a
-  // cold disk reads no more than it must; the whole buffer for a walk.
-  int64_t chunk = 4096;
+  bool walking = false;
 
   // Pointer to n bytes at pos, or null when they are not in the file.
   const unsigned char* At(int64_t pos, int64_t n) {
     if (pos < 0 || pos + n > size) return nullptr;
+    if (!walking) return PeekBytes(*f, pos, n);
+    if (const unsigned char* held = HeldBytes(*f, pos, n)) return held;
     if (pos < bufStart || pos + n > bufStart + bufLen) {
-      int64_t want = chunk > n ? chunk : n;
+      int64_t want = kBuf > n ? kBuf : n;
       if (want > size - pos) want = size - pos;
-      ssize_t got = pread(fd, buf.get(), static_cast<size_t>(want), pos);
+      ssize_t got = pread(f->fd, buf.get(), static_cast<size_t>(want), pos);
       if (got < n) return nullptr;
       bufStart = pos;
       bufLen = got;
@@ -212,9 +215,9 @@ int IsMpegAudioHeader(const unsigned char* p) {
   return Decode(CalcPlainInt(p), &h) ? 1 : 0;
 }
 
-int64_t MpegAudioTime(int fd, int64_t size, int64_t start) {
-  Reader r{fd, size, std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[Reader::kBuf])};
-  if (!r.buf) return -1;
+int64_t MpegAudioTime(const MediaBytes& f, int64_t start) {
+  Reader r{&f, f.size, nullptr};
+  const int64_t size = f.size;
   // A second ID3v2 tag is read by the demuxer itself.
   const unsigned char* id3 = r.At(start, 3);
   if (id3 && std::memcmp(id3, "ID3", 3) == 0) return -1;
@@ -234,8 +237,11 @@ int64_t MpegAudioTime(int fd, int64_t size, int64_t start) {
   if (pos < 0 || !HeaderAt(&r, pos, &first)) return -1;
   const int64_t dataStart = pos;
   if (size - dataStart > kWalkLimit) return -1;
-  r.chunk = Reader::kBuf;
-  posix_fadvise(fd, dataStart, 0, POSIX_FADV_SEQUENTIAL);
+  r.buf.reset(new (std::nothrow) unsigned char[Reader::kBuf]);
+  if (!r.buf) return -1;
+  r.walking = true;
+  // The walk reads on to the end of the file: let the kernel read ahead.
+  posix_fadvise(f.fd, dataStart, 0, POSIX_FADV_SEQUENTIAL);
   int64_t count = 0;
   int64_t ticks = 0;
   int64_t perRate[16] = {};

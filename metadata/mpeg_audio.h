@@ -6,12 +6,14 @@
 
 #include <cstdint>
 
-// The time in microseconds of the MPEG audio in the file at fd (size bytes),
-// whose audio starts at start (after a leading ID3v2 tag), or -1 when the
-// frame headers do not answer it alone (free-format or mixed streams, junk
-// between frames, a few odd frames in a constant-rate stream): then the
-// demuxer has to.
-int64_t MpegAudioTime(int fd, int64_t size, int64_t start);
+struct MediaBytes;
+
+// The time in microseconds of the MPEG audio in the file f (see
+// metadata/container.h), whose audio starts at start (after a leading ID3v2
+// tag), or -1 when the frame headers do not answer it alone (free-format or
+// mixed streams, junk between frames, a few odd frames in a constant-rate
+// stream): then the demuxer has to.
+int64_t MpegAudioTime(const MediaBytes& f, int64_t start);
 
 // How a stream's frames, counted by the bit-rate index of their headers
 // (perRate[0..15]; frames in all), are timed: every frame at one rate; a

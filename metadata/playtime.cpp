@@ -122,9 +122,9 @@ const AVInputFormat* FormatByExtension(const char* path) {
 
 // Bytes of ID3v2 tag at the start of the file (header, body, footer), which
 // the demuxer is told to skip instead of parsing (a cover picture included).
-int64_t LeadingTagSize(const MediaFile& m) {
+int64_t LeadingTagSize(const MediaBytes& f) {
   V2HEADER hd;
-  if (pread(m.fd, &hd, sizeof hd, 0) != static_cast<ssize_t>(sizeof hd)) return 0;
+  if (!ReadBytes(f, 0, &hd, sizeof hd)) return 0;
   return IsID3V2Header(&hd) ? ID3V2TagBytes(&hd) : 0;
 }
 
@@ -242,24 +242,13 @@ void TakeNames(const AVFormatContext* ic, const NameRequest* req) {
   TakeName(req, ID3_ARTIST, TagValue(ic, "artist"));
 }
 
-// The first bytes read at once for the container readers: every header of
-// a common file, and the whole of a small one.
-constexpr int64_t kHeadBytes = 16384;
-
 // The container headers read without the demuxer: a reader for what the
 // file holds at start ("fLaC", "OggS", an MP4 "ftyp"), when the extension
 // names that format or none the demuxer knows (it would probe and find the
 // same). The time in microseconds, or -1 when the demuxer has to answer.
-int64_t HeaderTime(const char* path, const MediaFile& m, int64_t start, const NameRequest* req) {
-  unsigned char head[kHeadBytes];
-  ssize_t got = pread(m.fd, head, sizeof head, start);
-  if (got < 12) return -1;
-  MediaBytes f;
-  f.fd = m.fd;
-  f.size = m.size;
-  f.head = head;
-  f.headPos = start;
-  f.headLen = got;
+int64_t HeaderTime(const char* path, const MediaBytes& f, int64_t start, const NameRequest* req) {
+  unsigned char head[8];
+  if (f.size - start < 12 || !ReadBytes(f, start, head, sizeof head)) return -1;
   const char* ext = FormatName(path);
   const struct {
     bool (*read)(const MediaBytes&, int64_t, ContainerInfo*);
@@ -304,14 +293,14 @@ int64_t DemuxDuration(MediaFile* m, const AVInputFormat* fmt, int64_t skip,
 }  // namespace
 
 // MPEG audio by its extension, or by a frame header where the audio starts.
-static bool LooksLikeMpegAudio(const char* path, const MediaFile& m, int64_t skip) {
+static bool LooksLikeMpegAudio(const char* path, const MediaBytes& f, int64_t skip) {
   const char* dot = std::strrchr(path, '.');
   if (dot && !std::strchr(dot, '/')) {
     for (const char* ext : {".mp3", ".mp2", ".mpa"})
       if (EqualsNoCase(dot, ext)) return true;
   }
   unsigned char head[4];
-  return pread(m.fd, head, sizeof head, skip) == 4 && IsMpegAudioHeader(head);
+  return ReadBytes(f, skip, head, sizeof head) && IsMpegAudioHeader(head);
 }
 
 static int32_t ToMillis(int64_t us) {
@@ -319,28 +308,26 @@ static int32_t ToMillis(int64_t us) {
   return ms > INT32_MAX ? INT32_MAX : static_cast<int32_t>(ms);
 }
 
-static int32_t MediaTime(const char* FileName, int fd, int64_t size, const NameRequest* req,
+static int32_t MediaTime(const char* FileName, const MediaBytes& f, const NameRequest* req,
                          bool headersFirst) {
   MediaFile m;
-  m.fd = fd;
-  m.size = size;
+  m.fd = f.fd;
+  m.size = f.size;
   if (m.size == 0) return 0;
 
-  int64_t skip = LeadingTagSize(m);
+  int64_t skip = LeadingTagSize(f);
   if (skip >= m.size) return 0;
   // MPEG audio is timed from its frame headers without the demuxer (which
   // reads no tags of its own in it that the ID3 reader has not read).
-  if (headersFirst && LooksLikeMpegAudio(FileName, m, skip)) {
-    int64_t us = MpegAudioTime(m.fd, m.size, skip);
+  if (headersFirst && LooksLikeMpegAudio(FileName, f, skip)) {
+    int64_t us = MpegAudioTime(f, skip);
     if (us >= 0) return ToMillis(us);
   }
   if (headersFirst) {
-    int64_t us = HeaderTime(FileName, m, skip, req);
+    int64_t us = HeaderTime(FileName, f, skip, req);
     if (us > 0) return ToMillis(us);
   }
   if (!Ffmpeg()) return 0;
-  // The demuxer reads on through headers and frames.
-  posix_fadvise(fd, 0, 0, POSIX_FADV_NORMAL);
   const AVInputFormat* fmt = FormatByExtension(FileName);
   int64_t us = fmt ? DemuxDuration(&m, fmt, skip, req) : -1;
   if (us <= 0) {
@@ -358,7 +345,8 @@ static int32_t OpenAndTime(const char* FileName, const NameRequest* req, bool he
   int64_t size;
   UniqueFd file(OpenRegularFile(FileName, &size));
   if (file.fd < 0) return 0;
-  return MediaTime(FileName, file.fd, size, req, headersFirst);
+  MediaBuffers buffers;
+  return MediaTime(FileName, LoadMediaBytes(file.fd, size, &buffers), req, headersFirst);
 }
 
 int32_t GetMP3Length(const char* FileName) { return OpenAndTime(FileName, nullptr, true); }
@@ -373,12 +361,23 @@ int32_t GetDemuxedInfo(const char* FileName, char* title, char* artist, size_t c
 }
 
 int32_t GetMP3LengthOpen(const char* FileName, int fd, int64_t size) {
-  return MediaTime(FileName, fd, size, nullptr, true);
+  MediaBuffers buffers;
+  return GetMP3LengthIn(FileName, LoadMediaBytes(fd, size, &buffers));
 }
 
 int32_t GetMediaInfoOpen(const char* FileName, int fd, int64_t size, char* title, char* artist,
                          size_t cap, int32_t* names) {
+  MediaBuffers buffers;
+  return GetMediaInfoIn(FileName, LoadMediaBytes(fd, size, &buffers), title, artist, cap, names);
+}
+
+int32_t GetMP3LengthIn(const char* FileName, const MediaBytes& f) {
+  return MediaTime(FileName, f, nullptr, true);
+}
+
+int32_t GetMediaInfoIn(const char* FileName, const MediaBytes& f, char* title, char* artist,
+                       size_t cap, int32_t* names) {
   *names = 0;
   NameRequest req = {title, artist, cap, names};
-  return MediaTime(FileName, fd, size, &req, true);
+  return MediaTime(FileName, f, &req, true);
 }

@@ -27,6 +27,13 @@ int32_t GetMP3LengthOpen(const char* FileName, int fd, int64_t size);
 int32_t GetMediaInfoOpen(const char* FileName, int fd, int64_t size, char* title, char* artist,
                          size_t cap, int32_t* names);
 
+// The same two on a file whose head and tail are already read
+// (metadata/container.h): what its buffers hold is not read again.
+struct MediaBytes;
+int32_t GetMP3LengthIn(const char* FileName, const MediaBytes& f);
+int32_t GetMediaInfoIn(const char* FileName, const MediaBytes& f, char* title, char* artist,
+                       size_t cap, int32_t* names);
+
 // The same time always through the demuxer, never from MPEG frame headers
 // or container headers alone: the reference that those readers are checked
 // against.

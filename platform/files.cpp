@@ -32,10 +32,6 @@ int OpenRegularFile(const char* path, int64_t* size) {
     return -1;
   }
   *size = st.st_size;
-  // Tags and headers are a few small reads at the start and the end of a
-  // file: read ahead, a cold disk would fetch far more than they need.
-  // Whoever reads on through the file says so.
-  posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
   return fd;
 }
 

@@ -19,9 +19,9 @@ int IsSameFile(FILE* f, const char* path);
 // Opens path for reading when it names a regular file; a FIFO, a device or a
 // folder is never read (the open does not block). Returns the descriptor
 // and its size in *size, or -1 with errno set (kNotRegularFile of
-// platform/errors.h for a folder, a device, a pipe). The kernel is told to read no more than is
-// asked for (POSIX_FADV_RANDOM): a reader that goes through the file tells
-// it otherwise.
+// platform/errors.h for a folder, a device, a pipe; the errno of the open
+// when there is nothing to open). Two calls, open and fstat: the open is the
+// test whether the file exists, so no stat need come before it.
 int OpenRegularFile(const char* path, int64_t* size);
 
 // The full path of the running program, cut to cap - 1 bytes; empty when it

@@ -181,6 +181,11 @@ TEST(ReadTags, TagLayoutsAndEncodings) {
        "Band"},
       {"frame past the end ends the loop",
        Tag("PRIV" + Be32(0x7FFFFFF0) + std::string(30, '\0')), 1, "T0", "A0"},
+      {"frames across the buffers' edges",
+       Padded(Frame("PRIV", std::string(8170, 'p')) + Text("TIT2", "Edge") +
+              Frame("APIC", std::string(20000, 'c')) + Text("TPE1", "After cover")) +
+           std::string(20000, '\x55') + Trailer("v1", "v1"),
+       1, "Edge", "After cover"},
       {"short file", "ID3\x03", 0, "T0", "A0"},
       {"empty file", "", 0, "T0", "A0"},
   };

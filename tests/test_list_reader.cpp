@@ -261,6 +261,24 @@ TEST(OutputLine, RelativeEntriesAndSpecialFiles) {
   EXPECT_EQ(FileExists((dir / "music/Band - Song.wav").c_str()), 1);
 }
 
+// The file an entry names is opened when it is looked up, and its names are
+// read through that descriptor: they are there even when the file is gone.
+TEST(LocateEntry, TheFileFoundIsReadThroughItsDescriptor) {
+  PlainImportSettings();
+  TempDir dir;
+  WriteFile(dir / "song.mp3", Tag(Text("TIT2", "Song") + Text("TPE1", "Band")) +
+                                  Fixture("cbr_info.mp3"));
+  CopyText(g_opnFName, MAXPATH, (dir / "list.m3u").c_str());
+  const RunSettings s = TakeRunSettings();
+  Entry e;
+  LocateEntry("song.mp3", s, &e);
+  ASSERT_EQ(e.kind, ENTRY_FILE);
+  ASSERT_EQ(unlink((dir / "song.mp3").c_str()), 0);
+  char title[MAXPATH] = "", artist[MAXPATH] = "";
+  EXPECT_EQ(NamesFromFile(e.path, title, artist, s), 2);
+  EXPECT_EQ(std::string(artist) + "|" + title, "Band|Song");
+}
+
 // An entry that names no file as written is looked for decoded, in UTF-8,
 // and with "/" for "\\"; the file's own names then stand, and an #EXTINF
 // time counts only when the media gives none.

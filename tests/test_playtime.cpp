@@ -4,12 +4,14 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "base/handles.h"
 #include "metadata/container.h"
+#include "metadata/id3.h"
 #include "metadata/mpeg_audio.h"
 #include "metadata/playtime.h"
 #include "platform/files.h"
@@ -131,6 +133,12 @@ TEST(GetMP3Length, FrameHeadersGiveTheDemuxersTime) {
       {"song.mp2", cbr},
       // A Xing frame count of 2^32 - 1: the time is the largest there is.
       {"xing_max.mp3", xing.substr(0, 41) + std::string(4, '\xFF') + xing.substr(45)},
+      // The first frame's header across the end of the head, and the audio
+      // behind a tag larger than the head and the window (each fixture
+      // without the empty tag it starts with).
+      {"head_edge.mp3", id3::Tag(std::string(kMediaHeadBytes - 12, '\0')) + info.substr(20)},
+      {"large_tag.mp3", id3::Tag(id3::Frame("APIC", std::string(20000, '\x11'))) +
+                            xing.substr(20) + id3::Trailer("Song", "Band")},
   };
   for (const auto& c : cases) {
     std::string path = dir / c.name;
@@ -148,6 +156,63 @@ TEST(GetMP3Length, FrameHeadersGiveTheDemuxersTime) {
   WriteFile(dir / "one_odd.mp3", cbr.substr(0, at) + odd + cbr.substr(at));
   EXPECT_EQ(GetMP3Length((dir / "one_odd.mp3").c_str()),
             GetDemuxedLength((dir / "one_odd.mp3").c_str()));
+}
+
+// A common MP3 file, its ID3v2 tag and first frames in the head and an
+// ID3v1 trailer at its end, is answered by the head and the tail read when
+// it is opened: nothing more is read from it.
+TEST(MediaBytes, HeadAndTailAnswerACommonFile) {
+  TempDir dir;
+  const std::string tag = id3::Tag(id3::Text("TIT2", "Song") + std::string(2000, '\0'));
+  const std::string xing = ReadFile(Fixture("vbr_xing.mp3")).substr(20);  // without its tag
+  const struct { const char* name; std::string bytes; } cases[] = {
+      {"whole.mp3", id3::Tag(id3::Text("TIT2", "Song")) + xing + id3::Trailer("", "Band")},
+      {"head_and_tail.mp3", tag + xing + id3::Trailer("", "Band")},
+  };
+  for (const auto& c : cases) {
+    std::string path = dir / c.name;
+    WriteFile(path, c.bytes);
+    int64_t size;
+    UniqueFd file(OpenRegularFile(path.c_str(), &size));
+    MediaBuffers buffers;
+    MediaBytes f = LoadMediaBytes(file.fd, size, &buffers);
+    f.fd = -1;  // any further read fails
+    char t[512] = "", a[512] = "";
+    EXPECT_EQ(ReadTagsIn(f, t, a, sizeof t), 1) << c.name;
+    EXPECT_EQ(std::string(t) + "|" + a, "Song|Band") << c.name;
+    EXPECT_EQ(GetMP3LengthIn(path.c_str(), f), 3056) << c.name;
+    EXPECT_EQ(GetDemuxedLength(path.c_str()), 3056) << c.name;
+  }
+}
+
+// Reads through the buffers give the file's bytes wherever they start and
+// end: in the head, across its end, in the window, the tail, past the end.
+TEST(MediaBytes, ReadsAcrossTheBuffersGiveTheFilesBytes) {
+  TempDir dir;
+  std::string bytes(40000, '\0');
+  for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = static_cast<char>(k * 7 + k / 251);
+  const int64_t n = static_cast<int64_t>(bytes.size());
+  const int64_t head = kMediaHeadBytes, tail = n - kMediaTailBytes;
+  const struct { int64_t pos, len; bool ok; } cases[] = {
+      {0, 10, true},           {head - 3, 8, true},       {head, 100, true},
+      {head - 5, 9000, true},  {20000, 300, true},        {tail - 4, 10, true},
+      {tail - 9000, 9000 + kMediaTailBytes, true},        {0, n, true},
+      {n - 1, 1, true},        {n - 1, 2, false},         {n, 0, true},
+      {n + 1, 0, false},       {-1, 4, false},
+  };
+  WriteFile(dir / "f.bin", bytes);
+  int64_t size;
+  UniqueFd file(OpenRegularFile((dir / "f.bin").c_str(), &size));
+  MediaBuffers buffers;
+  MediaBytes f = LoadMediaBytes(file.fd, size, &buffers);
+  for (const auto& c : cases) {
+    std::string out(static_cast<size_t>(c.len), '?');
+    ASSERT_EQ(ReadBytes(f, c.pos, &out[0], c.len), c.ok) << c.pos << "+" << c.len;
+    if (!c.ok) continue;
+    EXPECT_TRUE(out == bytes.substr(c.pos, c.len)) << c.pos << "+" << c.len;
+    const unsigned char* p = c.len <= kMediaWindowBytes ? PeekBytes(f, c.pos, c.len) : nullptr;
+    EXPECT_TRUE(!p || std::memcmp(p, &bytes[c.pos], c.len) == 0) << c.pos << "+" << c.len;
+  }
 }
 
 // The one rule both timings (frame headers, demuxer packets) judge a
