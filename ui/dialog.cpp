@@ -4,15 +4,18 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDropEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QUrl>
 
 #include <algorithm>
 #include <vector>
@@ -21,7 +24,39 @@
 #include "ui/resources/resource.h"
 #include "ui/resources/templates.h"
 
+// The local files of one drop, as UTF-8 paths.
+struct DropFiles {
+  std::vector<QByteArray> paths;
+};
+
 namespace {
+
+// What a drop gives as files: every address of a URL list when all of them
+// are local files (a file manager's drag), else a text of one line that is
+// a file:// address or an absolute path (a drag from a terminal or an
+// editor). Anything else is no file drop. True when there is a file.
+bool DroppedFiles(const QMimeData* data, DropFiles* files) {
+  files->paths.clear();
+  if (!data) return false;
+  if (data->hasUrls()) {
+    for (const QUrl& url : data->urls()) {
+      if (!url.isLocalFile()) return false;
+      files->paths.push_back(url.toLocalFile().toUtf8());
+    }
+    return !files->paths.empty();
+  }
+  if (!data->hasText()) return false;
+  QString text = data->text().trimmed();
+  if (text.isEmpty() || text.contains(u'\n')) return false;
+  if (text.startsWith(QLatin1String("file:"))) {
+    QUrl url(text);
+    if (!url.isLocalFile()) return false;
+    text = url.toLocalFile();
+  }
+  if (!text.startsWith(u'/')) return false;
+  files->paths.push_back(text.toUtf8());
+  return true;
+}
 
 QWidget* Widget(HWND hwnd) { return static_cast<QWidget*>(hwnd); }
 HWND Handle(QWidget* widget) { return static_cast<void*>(widget); }
@@ -123,6 +158,14 @@ class DialogWindow : public QDialog {
     }
   }
 
+  // The fields would take a drop as text pasted into their path; while the
+  // dialog takes files, it takes every drop on its controls itself.
+  void AcceptFiles(bool accept) {
+    setAcceptDrops(accept);
+    for (const Entry& e : controls_)
+      if (auto* edit = qobject_cast<QLineEdit*>(e.widget)) edit->setAcceptDrops(!accept);
+  }
+
   void End(INT_PTR result) {
     result_ = result;
     ended_ = true;
@@ -150,6 +193,29 @@ class DialogWindow : public QDialog {
       default:
         QWidget::keyPressEvent(e);
     }
+  }
+
+  void dragEnterEvent(QDragEnterEvent* e) override {
+    DropFiles files;
+    if (DroppedFiles(e->mimeData(), &files)) e->acceptProposedAction();
+    else e->ignore();
+  }
+
+  void dragMoveEvent(QDragMoveEvent* e) override {
+    DropFiles files;
+    if (DroppedFiles(e->mimeData(), &files)) e->acceptProposedAction();
+    else e->ignore();
+  }
+
+  void dropEvent(QDropEvent* e) override {
+    DropFiles files;
+    if (!DroppedFiles(e->mimeData(), &files)) {
+      e->ignore();
+      return;
+    }
+    e->acceptProposedAction();
+    Deliver(WM_DROPFILES, reinterpret_cast<WPARAM>(&files),
+            ControlAt(e->position().toPoint()));
   }
 
   // The close box and Alt+F4 ask the procedure; only EndDialog closes.
@@ -271,6 +337,15 @@ class DialogWindow : public QDialog {
     }
     for (const Entry& e : controls_) right = std::max(right, e.widget->geometry().right() + 1);
     if (right + gap > width()) setFixedSize(right + gap, height());
+  }
+
+  // The identifier of the control at pos (dialog coordinates), 0 for none.
+  // A control drawn over a group box is found before the box.
+  int ControlAt(QPoint pos) const {
+    for (QWidget* w = childAt(pos); w && w != this; w = w->parentWidget())
+      for (const Entry& e : controls_)
+        if (e.widget == w) return e.id;
+    return 0;
   }
 
   void ClearGroupRadios(int group, QWidget* except) {
@@ -474,8 +549,8 @@ HICON LoadIconA(HINSTANCE, int id) {
   // Made once and kept for the whole run, as a loaded resource is.
   static QIcon* icon = [] {
     auto* i = new QIcon;
-    i->addFile(QStringLiteral(":/mirtun/icon16.png"), QSize(16, 16));
-    i->addFile(QStringLiteral(":/mirtun/icon32.png"), QSize(32, 32));
+    for (int size : {16, 24, 32, 48, 64})
+      i->addFile(QStringLiteral(":/mirtun/mirtun-%1.png").arg(size), QSize(size, size));
     return i;
   }();
   return icon;
@@ -492,6 +567,21 @@ intptr_t GetWindowLongA(HWND hwnd, int index) {
   if (!w || index != GWL_HINSTANCE) return 0;
   DialogWindow* d = dynamic_cast<DialogWindow*>(w->window());
   return d ? reinterpret_cast<intptr_t>(d->Instance()) : 0;
+}
+
+void DragAcceptFiles(HWND hDlg, int accept) {
+  if (DialogWindow* d = Dialog(hDlg)) d->AcceptFiles(accept != 0);
+}
+
+UINT DragQueryFileA(HDROP drop, UINT index, char* buf, UINT size) {
+  if (!drop) return 0;
+  if (index == 0xFFFFFFFFu) return static_cast<UINT>(drop->paths.size());
+  if (index >= drop->paths.size()) return 0;
+  const QByteArray& path = drop->paths[index];
+  if (!buf) return static_cast<UINT>(path.size());
+  if (size == 0) return 0;
+  size_t n = Utf8CutBytes(path.constData(), static_cast<size_t>(path.size()), size - 1);
+  return static_cast<UINT>(CopyTextN(buf, size, path.constData(), n));
 }
 
 UINT IsDlgButtonChecked(HWND hDlg, int id) {
