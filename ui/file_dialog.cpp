@@ -97,6 +97,8 @@ int SourceFromArgument(const char* arg, char* out, size_t cap) {
     QUrl url(text);
     if (!url.isLocalFile()) return 0;
     path = url.toLocalFile();
+  } else if (text.contains(QLatin1String("://"))) {
+    return 0;  // an address of another kind names no file here
   } else {
     path = QDir::current().absoluteFilePath(text);
   }
