@@ -298,13 +298,15 @@ class DialogWindow : public QDialog {
   }
 
   // The templates were laid out for a narrower font than most desktops use
-  // (Noto Sans, DejaVu Sans, or any font at 120 dpi). Every label, check
-  // box, radio button and push button is widened to its text rather than
-  // clipped; a control that it then runs into moves right, row by row, and a
-  // group box and the dialog grow to hold what moved. With a font that fits
-  // the template nothing moves.
+  // (Noto Sans, DejaVu Sans, or any font at 120 or 144 dpi). Every label,
+  // check box, radio button and push button is widened to its text rather
+  // than clipped; a control that it then runs into (or, after a label,
+  // comes closer than the gap) moves right, row by row, and a group box and
+  // the dialog grow to hold what moved. With a font that fits the template
+  // nothing moves.
   void FitControls(BaseUnits base) {
     const int gap = ToPixels(2, base.x, 4);
+    const int labelGap = ToPixels(4, base.x, 4);  // an average character
     std::vector<QRect> original;
     for (const Entry& e : controls_) original.push_back(e.widget->geometry());
     for (const Entry& e : controls_) {
@@ -319,8 +321,18 @@ class DialogWindow : public QDialog {
         for (const Entry& b : controls_) {
           if (&a == &b || isBox(b.widget) || b.widget->x() < a.widget->x()) continue;
           if (b.widget->x() == a.widget->x() && &b < &a) continue;
-          if (!a.widget->geometry().intersects(b.widget->geometry())) continue;
-          b.widget->move(a.widget->geometry().right() + 1 + gap, b.widget->y());
+          // A label's text keeps a character's room before the control
+          // beside it, so that it never touches the field it names.
+          QRect need = a.widget->geometry();
+          int to = need.right() + 1 + gap;
+          if (auto* label = qobject_cast<QLabel*>(a.widget); label && !label->wordWrap()) {
+            int free = label->x() + QFontMetrics(label->font()).horizontalAdvance(label->text()) +
+                       labelGap;
+            need.setRight(std::max(need.right(), free - 1));
+            to = std::max(to, free);
+          }
+          if (!need.intersects(b.widget->geometry())) continue;
+          b.widget->move(to, b.widget->y());
           moved = true;
         }
       }
@@ -334,6 +346,16 @@ class DialogWindow : public QDialog {
         int need = controls_[k].widget->geometry().right() + 1 + gap - box->x();
         if (need > box->width()) box->resize(need, box->height());
       }
+    }
+    // Group boxes that end at the same place in the template still do.
+    for (size_t g = 0; g < controls_.size(); ++g) {
+      if (!isBox(controls_[g].widget)) continue;
+      int shared = controls_[g].widget->geometry().right();
+      for (size_t k = 0; k < controls_.size(); ++k)
+        if (isBox(controls_[k].widget) && original[k].right() == original[g].right())
+          shared = std::max(shared, controls_[k].widget->geometry().right());
+      QWidget* box = controls_[g].widget;
+      box->resize(shared + 1 - box->x(), box->height());
     }
     for (const Entry& e : controls_) right = std::max(right, e.widget->geometry().right() + 1);
     if (right + gap > width()) setFixedSize(right + gap, height());

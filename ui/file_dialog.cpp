@@ -58,8 +58,10 @@ int QtGetOpenFileName(OPENFILENAMEA* ofn) {
   if (index < filters.size()) dlg.selectNameFilter(filters[index]);
   // The type list is as wide as its longest label, so no label is cut; the
   // dialog widens with it.
-  if (auto* types = dlg.findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+  if (auto* types = dlg.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
     types->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    types->setMinimumWidth(types->sizeHint().width());
+  }
   if (ofn->lpstrDefExt && std::strncmp(ofn->lpstrDefExt, "*.", 2) == 0)
     dlg.setDefaultSuffix(QString::fromUtf8(ofn->lpstrDefExt + 2));
   if (ofn->lpstrInitialDir && *ofn->lpstrInitialDir)
