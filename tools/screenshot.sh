@@ -4,7 +4,8 @@
 #   tools/screenshot.sh [DIR [DPI [THEME]]]
 # DIR defaults to ${TMPDIR:-/tmp}/mirtun-screenshots, DPI (the font's dots
 # per inch, QT_FONT_DPI) to 96, THEME to light; "dark" draws the windows in
-# the dark Adwaita style (adwaita-qt6). The screen is 1280 x 800 pixels.
+# the dark Adwaita style (adwaita-qt6). The screen is 1280 x 800 pixels, with
+# openbox as the window manager (title bars, focus back after a chooser).
 # Gives main.png, source.png and target.png (the two choosers), options.png,
 # help.png and info.png. Settings are read from a throwaway folder, so the
 # dialogs show their first-start state.
@@ -14,7 +15,7 @@ OUT=${1:-${TMPDIR:-/tmp}/mirtun-screenshots}
 DPI=${2:-96}
 THEME=${3:-light}
 tools/deps.sh
-need="xvfb xauth ffmpeg xdotool"
+need="xvfb xauth ffmpeg xdotool openbox"
 [ "$THEME" = dark ] && need="$need adwaita-qt6"
 missing=""
 for p in $need; do
@@ -35,9 +36,10 @@ trap 'rm -rf "$CONFIG"' EXIT
 STYLE=""
 [ "$THEME" = dark ] && STYLE=Adwaita-Dark
 # Inside the virtual display: start the program and wait for its window.
-# From the source field one Tab reaches its chooser and three the target's;
-# seven reach "Optionen..." (the disabled "Vorschau" and "Umwandeln" are
-# skipped); F1 there opens the help window, Escape closes it, and Return
+# From the source field one Tab reaches its chooser; a closed chooser gives
+# the focus back to its button, and two Tabs from there reach the target's
+# chooser, four more "Optionen..." (the disabled "Vorschau" and "Umwandeln"
+# are skipped); F1 there opens the help window, Escape closes it, and Return
 # chooses the options dialog's default button "Abbrechen". Two Shift+Tabs
 # back from "Optionen..." reach "Info...".
 XDG_CONFIG_HOME="$CONFIG" QT_FONT_DPI="$DPI" QT_STYLE_OVERRIDE="$STYLE" \
@@ -51,6 +53,9 @@ xvfb-run -a -s "-screen 0 1280x800x24 -dpi $DPI" sh -c '
   }
   front() { xdotool search --sync --name "$1" windowactivate --sync 2>/dev/null ||
             xdotool search --sync --name "$1" windowfocus --sync; }
+  openbox >/dev/null 2>&1 &
+  wm=$!
+  sleep 1
   QT_QPA_PLATFORM=xcb build/mirtun &
   pid=$!
   front "Mirtun: Playlist umwandeln"
@@ -60,12 +65,12 @@ xvfb-run -a -s "-screen 0 1280x800x24 -dpi $DPI" sh -c '
   shot source
   xdotool key Escape
   front "Mirtun: Playlist umwandeln"
-  xdotool key shift+Tab Tab Tab Tab space
+  xdotool key Tab Tab space
   front "Zieldatei"
   shot target
   xdotool key Escape
   front "Mirtun: Playlist umwandeln"
-  xdotool key shift+Tab shift+Tab shift+Tab Tab Tab Tab Tab Tab Tab Tab space
+  xdotool key Tab Tab Tab Tab space
   front "Mirtun Ausgabe-Optionen"
   shot options
   xdotool key F1
@@ -78,6 +83,6 @@ xvfb-run -a -s "-screen 0 1280x800x24 -dpi $DPI" sh -c '
   xdotool key shift+Tab shift+Tab space
   front "Über Mirtun"
   shot info
-  kill "$pid"
+  kill "$pid" "$wm"
 ' "$OUT"
 echo "Screenshots: $OUT/main.png source.png target.png options.png help.png info.png"

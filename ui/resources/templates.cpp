@@ -26,7 +26,7 @@ static const ControlTemplate kMainControls[] = {
     {TFMT, ControlKind::RadioButton, "Text, formatiert", 0, 6, 82, 79, 10},
 };
 
-// Info dialog: what the program does, the freeware notice and "OK".
+// Info dialog: what the program does, the licence notice and "OK".
 static const ControlTemplate kInfoControls[] = {
     {INFO_TEXT, ControlKind::Label,
      "Mirtun wandelt Wiedergabelisten (Playlists) von Audio- bzw. "
@@ -34,7 +34,8 @@ static const ControlTemplate kInfoControls[] = {
      "in Tabellenkalkulationen).",
      CENTER | GROUP, 6, 6, 172, 36},
     {INFO_NOTICE, ControlKind::Label,
-     "Mirtun ist Freeware.\nDie Benutzung erfolgt auf eigene Gefahr.",
+     "Mirtun ist freie Software (GNU GPL, Version 3 oder neuer).\n"
+     "Die Benutzung erfolgt auf eigene Gefahr.",
      CENTER | GROUP, 6, 48, 172, 20},
     {INFO_OK, ControlKind::PushButton, "OK", TABSTOP | DEFPUSHBUTTON, 72, 76, 40, 14},
 };
