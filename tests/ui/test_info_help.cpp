@@ -45,7 +45,7 @@ TEST_F(Info, ShowsCaptionTextsAndFocusOnOk) {
                 "Mediaplayer-Anwendungen um in HTML- oder Textdateien (für den "
                 "Import in Tabellenkalkulationen).");
       std::string notice = Text(dlg, INFO_NOTICE);
-      EXPECT_NE(notice.find("GNU GPL, Version 3 oder neuer"), std::string::npos);
+      EXPECT_NE(notice.find("freie Software (GNU GPL 3+)"), std::string::npos);
       EXPECT_NE(notice.find("eigene Gefahr"), std::string::npos);
       EXPECT_EQ(std::count(notice.begin(), notice.end(), '\n'), 1);
       EXPECT_EQ(w->focusWidget(), Control(dlg, INFO_OK));

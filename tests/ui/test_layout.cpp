@@ -48,6 +48,9 @@ void CheckLayout(QWidget* dlg, int id) {
   ASSERT_FALSE(controls.empty()) << id;
   for (QWidget* w : controls) {
     EXPECT_GE(w->width(), Needed(w)) << id << " clips " << Name(w);
+    if (auto* l = qobject_cast<QLabel*>(w); l && l->wordWrap()) {
+      EXPECT_LE(l->heightForWidth(l->width()), l->height()) << id << " cuts the lines of " << Name(w);
+    }
     EXPECT_TRUE(dlg->rect().contains(w->geometry())) << id << " cuts " << Name(w);
     auto* box = qobject_cast<QGroupBox*>(w);
     for (QWidget* other : controls) {

@@ -34,7 +34,7 @@ static const ControlTemplate kInfoControls[] = {
      "in Tabellenkalkulationen).",
      CENTER | GROUP, 6, 6, 172, 36},
     {INFO_NOTICE, ControlKind::Label,
-     "Mirtun ist freie Software (GNU GPL, Version 3 oder neuer).\n"
+     "Mirtun ist freie Software (GNU GPL 3+).\n"
      "Die Benutzung erfolgt auf eigene Gefahr.",
      CENTER | GROUP, 6, 48, 172, 20},
     {INFO_OK, ControlKind::PushButton, "OK", TABSTOP | DEFPUSHBUTTON, 72, 76, 40, 14},
