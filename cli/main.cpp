@@ -6,8 +6,10 @@
 // and the options override them for this run only; nothing is stored.
 #include <getopt.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
@@ -216,7 +218,13 @@ static int ReadArgs(int argc, char** argv, CliArgs* args) {
           return UsageError("--music-dir: der Ordnername ist zu lang");
         break;
       case 'h': Usage(stdout); return 0;
-      case OPT_VERSION: std::printf("mirtun-convert %s\n", MIRTUN_V); return 0;
+      case OPT_VERSION:
+        std::printf("mirtun-convert %s\n"
+                    "Lizenz: GNU GPL, Version 3 oder neuer "
+                    "<https://gnu.org/licenses/gpl.html>.\n"
+                    "Dies ist freie Software; es gibt KEINE GARANTIE.\n",
+                    MIRTUN_V);
+        return 0;
       case '?':
       case ':':
         NameBadOption(argc, argv, what, sizeof what, c == ':');
@@ -332,7 +340,9 @@ static void TellUnreadable(RunControl*, const char* entry, int error) {
 }
 
 // SIGINT, SIGTERM and SIGHUP stop the run between two rows: an existing target
-// stays as it was and the temporary file goes.
+// stays as it was and the temporary file goes. A reader of the output pipe
+// that goes away (`| head`) is no signal but a failed write: the run stops
+// at the next row and ends quietly with status 1.
 static void CatchSignals() {
   struct sigaction sa = {};
   sa.sa_handler = StopRun;
@@ -340,6 +350,7 @@ static void CatchSignals() {
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
   sigaction(SIGHUP, &sa, nullptr);
+  signal(SIGPIPE, SIG_IGN);
 }
 
 // 1234567 as "1.234.567".
@@ -357,29 +368,47 @@ static void Grouped(char* out, size_t cap, int64_t n) {
 using Clock = std::chrono::steady_clock;
 static Clock::time_point g_started, g_shown;
 
-// One line, rewritten in place at most ten times a second.
+// One line, rewritten in place at most ten times a second. The rate counts
+// from the start of the run and shows once a second has passed: before,
+// a handful of rows would give a number that means nothing.
 static void ShowProgress(RunControl* ctl) {
   Clock::time_point now = Clock::now();
   int64_t done = ctl->done.load(), total = ctl->total.load();
-  if (done == 1) g_started = now;  // the rate counts from the first row
   if (now - g_shown < std::chrono::milliseconds(100) && done != total) return;
   g_shown = now;
   double secs = std::chrono::duration<double>(now - g_started).count();
   char d[32], t[32], r[32];
   Grouped(d, sizeof d, done);
   Grouped(t, sizeof t, total);
-  Grouped(r, sizeof r, secs > 0 ? static_cast<int64_t>(done / secs) : 0);
+  if (secs < 1) {
+    std::fprintf(stderr, "\rEintrag %s von %s\033[K", d, t);
+    return;
+  }
+  Grouped(r, sizeof r, static_cast<int64_t>(done / secs));
   std::fprintf(stderr, "\rEintrag %s von %s (%s je Sekunde)\033[K", d, t, r);
 }
 
 static void ClearProgress() { std::fputs("\r\033[K", stderr); }
 
-// After every row: the progress line on a terminal, and the tests' stop
-// point (platform/files.h).
+// After every row: the progress line on a terminal, the end of a run whose
+// output pipe lost its reader, and the tests' stop point (platform/files.h).
 static bool g_terminal = false;
+static bool g_toStdout = false;
 static void OnRow(RunControl* ctl) {
   if (g_terminal) ShowProgress(ctl);
+  if (g_toStdout && std::ferror(stdout)) ctl->cancel.store(true);
   StopPoint("row");
+}
+
+// The progress line goes to standard error when that is a terminal, but
+// never onto the terminal that shows the listing itself: written to
+// standard output on the same terminal, the two lines would mix.
+static bool ShowsProgress(bool toStdout) {
+  if (!isatty(STDERR_FILENO)) return false;
+  if (!toStdout || !isatty(STDOUT_FILENO)) return true;
+  struct stat out, err;
+  if (fstat(STDOUT_FILENO, &out) != 0 || fstat(STDERR_FILENO, &err) != 0) return false;
+  return out.st_rdev != err.st_rdev;
 }
 
 // Converts source ("-": standard input) into target ("-": standard
@@ -393,14 +422,16 @@ static ConvertResult Convert(const CliArgs& args, const char* target, RunReport*
   s.json = args.json;
   s.fromStdin = std::strcmp(g_opnFName + PathFolderLen(g_opnFName), "-") == 0 &&
                 g_stdinSource;
-  bool terminal = isatty(STDERR_FILENO);
+  g_toStdout = std::strcmp(target, "-") == 0;
+  bool terminal = ShowsProgress(g_toStdout);
   g_terminal = terminal;
   g_ctl.countFirst = terminal && !s.fromStdin;
   g_ctl.done.store(0);
-  if (terminal || StopPointsArmed()) g_ctl.onRow = OnRow;
+  if (terminal || g_toStdout || StopPointsArmed()) g_ctl.onRow = OnRow;
   g_ctl.onUnreadable = TellUnreadable;
+  g_started = Clock::now();
   ConvertResult r;
-  if (std::strcmp(target, "-") == 0) {
+  if (g_toStdout) {
     r = ConvertToStream(s, stdout, report, &g_ctl);
   } else {
     bool overwrite = args.force || (PathExists(target) && !IsRegularFile(target));
@@ -447,6 +478,10 @@ static int ConvertOne(const CliArgs& args, const char* source, const char* targe
   Notice(target, report);
   TellIfEmpty(r, report);
   if (r == CONVERT_WRITTEN) return 0;
+  // The reader of the output pipe went away: nothing more is wanted, and
+  // nothing is worth telling.
+  if (g_toStdout && std::ferror(stdout) && (r == CONVERT_CANCELLED || report.error == EPIPE))
+    return 1;
   if (r == CONVERT_CANCELLED) return 130;  // as a shell reports a Ctrl-C
   Report(r, std::strcmp(target, "-") == 0 ? "(Standardausgabe)" : target, report);
   return 1;
@@ -457,8 +492,14 @@ int main(int argc, char** argv) {
   int status = ReadArgs(argc, argv, &args);
   if (status >= 0) return status;
 
-  // Options are applied over the loaded settings.
-  if (!args.defaults) GetRecentData();
+  // Options are applied over the loaded settings. A settings file that
+  // cannot be read is named; the run goes on from the start values.
+  int storeError = 0;
+  if (!args.defaults && !GetRecentData(&storeError)) {
+    char warning[MSGSIZE];
+    StoreWarning(warning, sizeof warning, storeError);
+    std::fprintf(stderr, "mirtun-convert: %s\n", warning);
+  }
   ApplyOptions(argc, argv);
   CatchSignals();
   if (!args.outputDir) return ConvertOne(args, args.sources[0], args.target);

@@ -282,24 +282,56 @@ static void ParseStore(const std::string& text, RegData* data) {
   }
 }
 
+// Why the last load could not read the file that is there (0: it could).
+static thread_local int g_readError;
+
+int RegStoreReadError() { return g_readError; }
+
+// A store is text: a file that is no export of its own kind and holds a
+// zero byte (a picture, a program, a text in UTF-16) is not read at all. An
+// export with a damaged line keeps its other lines.
+static bool LooksLikeText(const std::string& text) {
+  static const char kHeads[][40] = {"REGEDIT4", "Windows Registry Editor"};
+  for (const char* head : kHeads)
+    if (text.compare(0, std::strlen(head), head) == 0) return true;
+  return text.find('\0') == std::string::npos;
+}
+
 // Reads what can be read of the store; a missing or unreadable file gives
-// no sections. Returns false when there is no file at all.
+// no sections (g_readError says why it was not read). Returns false when
+// there is no file at all.
 // Only a regular file is read, and the open waits for nothing: a pipe or a
 // device in its place gives the start values, never a hang.
 static bool LoadStore(const std::string& path, RegData* data) {
+  g_readError = 0;
   int64_t size;
   UniqueFd f(OpenRegularFile(path.c_str(), &size));
-  if (f.fd < 0) return errno != ENOENT;
+  if (f.fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return false;  // no file there
+    g_readError = errno;
+    struct stat st;
+    if (g_readError == kNotRegularFile && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+      g_readError = EISDIR;
+    return true;
+  }
   std::string text;
   char buf[8192];
   ssize_t got;
   while (text.size() < kMaxStoreBytes && (got = read(f.fd, buf, sizeof buf)) > 0)
     text.append(buf, static_cast<size_t>(got));
+  if (got < 0) {
+    g_readError = errno;  // EISDIR when a folder stands there, EIO, ...
+    return true;
+  }
   if (text.size() > kMaxStoreBytes) {
     // Drop the line that the limit cut, so that it cannot give a wrong value.
     text.resize(kMaxStoreBytes);
     size_t nl = text.rfind('\n');
     text.resize(nl == std::string::npos ? 0 : nl + 1);
+  }
+  if (!LooksLikeText(text)) {
+    g_readError = kNotText;
+    return true;
   }
   ParseStore(text, data);
   return true;
@@ -412,6 +444,7 @@ static LONG OpenKey(HKEY root, const char* subKey, DWORD access, bool create,
                     HKEY* result, DWORD* disposition) {
   if (!result) return ERROR_INVALID_PARAMETER;
   *result = nullptr;
+  g_readError = 0;
   if (root != HKEY_CURRENT_USER) return ERROR_INVALID_HANDLE;
   if (!subKey || !subKey[0]) return ERROR_INVALID_PARAMETER;
   char path[PATH_MAX];

@@ -42,6 +42,10 @@ constexpr LONG ERROR_INVALID_HANDLE = 6;
 constexpr LONG ERROR_INVALID_PARAMETER = 87;
 constexpr LONG ERROR_MORE_DATA = 234;
 
+// A store file that holds no text (a picture, a program): an error number
+// of our own beside errno's and kNotRegularFile.
+constexpr int kNotText = -3;
+
 // Opens subKey below root, creating it (and the store's folder) when it does
 // not exist. Fails with ERROR_ACCESS_DENIED when the folder cannot be made.
 // *disposition (when given) is 1 for a new key, 2 for an existing one.
@@ -73,6 +77,12 @@ LONG RegCloseKey(HKEY key);
 // Full path of the store file into path (cap bytes), or "" when no home
 // folder is known or the path does not fit. Returns its length.
 size_t RegStorePath(char* path, size_t cap);
+
+// Why the last open or create of this thread could not read the store file
+// that is there: an errno value (EACCES, EISDIR, ...), kNotRegularFile for
+// a device or a pipe, or kNotText for a file that holds
+// no text. 0 when the file was read or there is none.
+int RegStoreReadError();
 
 // Why the last failed create or close of this thread failed: an errno
 // value, or kNotRegularFile (platform/errors.h) when a folder, a device or a

@@ -1,6 +1,9 @@
 #include "settings/store.h"
 
+#include <climits>
+
 #include "base/text.h"
+#include "platform/errors.h"
 #include "settings/regstore.h"
 #include "settings/settings.h"
 
@@ -69,9 +72,13 @@ static int QueryNumber(HKEY key, const char* name, uint32_t* v) {
   return 1;
 }
 
+// A stored width outside 10..250 (a hand-edited or damaged file) is taken
+// as the nearest bound, as the options dialog would take it.
 static void QueryWidth(HKEY key, const char* name, int32_t* width) {
   uint32_t v;
-  if (QueryNumber(key, name, &v)) *width = static_cast<int32_t>(v);
+  if (!QueryNumber(key, name, &v)) return;
+  int32_t w = static_cast<int32_t>(v);
+  *width = w < kMinWidth ? kMinWidth : w > kMaxWidth ? kMaxWidth : w;
 }
 
 // Reads a text of at most cap bytes into field (a longer value is left
@@ -110,11 +117,15 @@ int32_t SaveRecentData(int* error) {
   return 1;
 }
 
-int32_t GetRecentData() {
+int32_t GetRecentData(int* error) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, REG_SUBKEY, 0, KEY_ALL_ACCESS, &key) !=
-      ERROR_SUCCESS)
-    return 1;
+      ERROR_SUCCESS) {
+    int why = RegStoreReadError();
+    if (why == 0) return 1;  // no file yet, or no key of this version in it
+    if (error) *error = why;
+    return 0;
+  }
   uint32_t word = 0;
   int haveFlags = QueryNumber(key, "Flags", &word);
   QueryWidth(key, "ColumnWidthTitle", &g_ColWTit);
@@ -128,4 +139,14 @@ int32_t GetRecentData() {
   if (haveFlags)
     for (const FlagBit& f : kFlagBits) *f.flag = static_cast<int32_t>(word & f.bit);
   return 1;
+}
+
+size_t StoreWarning(char* out, size_t cap, int error) {
+  const char* why = error == kNotText ? "sie enthält keinen Text" : ErrorText(error);
+  char path[PATH_MAX];
+  RegStorePath(path, sizeof path);
+  return FormatText(out, cap,
+                    "Die Einstellungsdatei %s konnte nicht gelesen werden: %s. "
+                    "Es gelten die Anfangswerte.",
+                    path, why);
 }

@@ -167,6 +167,26 @@ TEST_F(CliTest, FailuresAndUsage) {
   r = Run({"pipe"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Die Quelldatei pipe ist keine Datei!"), std::string::npos) << r.err;
+  // A reader of the output pipe that goes away ends the run quietly with 1,
+  // not with a signal (141 in a shell).
+  std::string list;
+  for (int k = 0; k < 20000; ++k) list += "/nonexistent/" + std::to_string(k) + ".mp3\n";
+  WriteFile(dir.File("big.m3u"), list);
+  std::string cmd = "cd " + Quote(dir.path) + " && ( XDG_CONFIG_HOME=" + Quote(dir.File("config")) +
+                    " " + Quote(MIRTUN_CONVERT_EXE) + " --defaults big.m3u 2>stderr; echo $? >status )" +
+                    " | head -c 10 >/dev/null";
+  ASSERT_EQ(std::system(cmd.c_str()), 0);
+  EXPECT_EQ(ReadFile(dir.File("status")), "1\n");
+  EXPECT_EQ(ReadFile(dir.File("stderr")), "");
+  // A settings file that cannot be read is named; the start values count.
+  std::filesystem::create_directories(dir.File("config/mirtun/mirtun.reg"));
+  r = Run({"--import", "a.pls"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "mirtun-convert: Die Einstellungsdatei " + dir.File("config/mirtun/mirtun.reg") +
+                       " konnte nicht gelesen werden: es ist ein Ordner. Es gelten die "
+                       "Anfangswerte.\n");
+  EXPECT_EQ(r.out.rfind("Die \xC3\x84rzte,Westerland,", 0), 0u) << r.out;  // start values
+  std::filesystem::remove(dir.File("config/mirtun/mirtun.reg"));
   // Usage errors name what is wrong.
   struct { std::vector<std::string> args; const char* says; } usage[] = {
       {{}, "QUELLE fehlt"},
@@ -195,7 +215,8 @@ TEST_F(CliTest, FailuresAndUsage) {
                           "--defaults", "--version"})
     EXPECT_NE(r.out.find(opt), std::string::npos) << opt;
   r = Run({"--version"});
-  EXPECT_EQ(r.out, "mirtun-convert 1.23\n");
+  EXPECT_EQ(r.out.substr(0, r.out.find('\n') + 1), "mirtun-convert 1.23\n");
+  EXPECT_NE(r.out.find("GPL, Version 3 oder neuer"), std::string::npos) << r.out;
 }
 
 // Standard input as the source, by its format or its content; several

@@ -103,8 +103,8 @@ TEST_F(ConvertTest, TheRunReadsItsSnapshotNotTheRecord) {
 
 TEST_F(ConvertTest, WhatHappenedIsReturned) {
   Source("a.pls", kPls);
-  symlink(dir.File("a.pls").c_str(), dir.File("link.pls").c_str());
-  link(dir.File("a.pls").c_str(), dir.File("hard.pls").c_str());
+  ASSERT_EQ(symlink(dir.File("a.pls").c_str(), dir.File("link.pls").c_str()), 0);
+  ASSERT_EQ(link(dir.File("a.pls").c_str(), dir.File("hard.pls").c_str()), 0);
   WriteFile(dir.File("old.txt"), "old");
   ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);
   struct { std::string source, target; bool overwrite; ConvertResult result; int error; } cases[] = {

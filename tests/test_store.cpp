@@ -143,8 +143,8 @@ TEST_F(StoreTest, HandWrittenValuesLoadWithFlagsMissing) {
             "\"SavePathFName\"=hex(1):2f,74,\\\r\n  6d,70,\\\n\t2f,00\r\n"
             "\"FileExtensions\"=hex(1):6d,70,33,00,ff,ff\r\n");
   GetRecentData();
-  EXPECT_EQ(g_ColWTit, 0);
-  EXPECT_EQ(g_ColWArt, 1000);  // no range check on load
+  EXPECT_EQ(g_ColWTit, 10);    // widths outside 10..250 load as the nearest bound
+  EXPECT_EQ(g_ColWArt, 250);
   EXPECT_STREQ(g_oInitDir, "/home/anna/Musik/");  // 18 bytes, then a longer one
   EXPECT_EQ(std::string(g_sInitDir), longDir);
   EXPECT_STREQ(g_opnFName, "C:\\Listen\\\"neu\".m3u");
@@ -256,7 +256,7 @@ TEST_F(StoreTest, DamagedFileGivesWhatCanBeReadAndIsRewrittenClean) {
 TEST_F(StoreTest, ProgramWrittenFileRoundTripsByteForByte) {
   g_htmlFlag = 1;
   g_durfFlag = 1;
-  g_ColWArt = -7;
+  g_ColWArt = 249;
   CopyText(g_oInitDir, MAXPATH, "/home/anna/M\xfcsik \"alt\"\\/");
   CopyText(g_savFName, MAXPATH, std::string(511, 'z').c_str());
   SaveRecentData();
@@ -264,7 +264,7 @@ TEST_F(StoreTest, ProgramWrittenFileRoundTripsByteForByte) {
 
   ResetSettings();
   GetRecentData();
-  EXPECT_EQ(g_ColWArt, -7);
+  EXPECT_EQ(g_ColWArt, 249);
   EXPECT_STREQ(g_oInitDir, "/home/anna/M\xfcsik \"alt\"\\/");
   SaveRecentData();
   EXPECT_EQ(ReadFile(path_), first);
@@ -288,8 +288,9 @@ TEST_F(StoreTest, ReplaceIsAtomicAndLeavesNoTemporaryFiles) {
   EXPECT_EQ(entries, 1);
 }
 
-// A store that cannot be written says why, and leaves what stands there.
-TEST_F(StoreTest, StoreThatCannotBeWrittenSaysWhy) {
+// A store that cannot be read or written says why, and leaves what stands
+// there.
+TEST_F(StoreTest, StoreThatCannotBeReadOrWrittenSaysWhy) {
   // A regular file where the folder should be: no one, root included, can
   // create the store below it.
   WriteFile(dir_ + "/file", "x");
@@ -299,14 +300,23 @@ TEST_F(StoreTest, StoreThatCannotBeWrittenSaysWhy) {
   EXPECT_EQ(SaveRecentData(&error), 0);
   EXPECT_EQ(error, ENOTDIR);
   EXPECT_EQ(g_ColWTit, 99);
-  EXPECT_EQ(GetRecentData(), 1);
+  EXPECT_EQ(GetRecentData(), 1);  // there is no file to read
   EXPECT_EQ(ReadFile(dir_ + "/file"), "x");
   setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
 
-  // A folder, a pipe, a link to a device where the file should be.
+  // A folder, a pipe, a link to a device, a file without read permission or
+  // without text where the file should be. Loading waits for nothing, says
+  // why it read nothing and keeps the start values; storing over something
+  // that is no file fails.
   fs::create_directories(dir_ + "/mirtun");
-  struct { const char* what; int error; } cases[] = {
-      {"folder", EISDIR}, {"pipe", kNotRegularFile}, {"device", kNotRegularFile}};
+  const bool root = geteuid() == 0;  // root reads any file
+  struct { const char* what; int readError, storeError; } cases[] = {
+      {"folder", EISDIR, EISDIR},
+      {"pipe", kNotRegularFile, kNotRegularFile},
+      {"device", kNotRegularFile, kNotRegularFile},
+      {"unreadable", root ? 0 : EACCES, 0},
+      {"picture", kNotText, 0},
+  };
   for (const auto& c : cases) {
     fs::remove_all(path_);
     std::string what = c.what;
@@ -315,15 +325,31 @@ TEST_F(StoreTest, StoreThatCannotBeWrittenSaysWhy) {
       ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
     }
     if (what == "device") fs::create_symlink("/dev/null", path_);
-    // Loading waits for nothing and gives the start values.
+    if (what == "unreadable") {
+      WriteFile(path_, std::string(kHead) + "\"ColumnWidthTitle\"=dword:00000037\n");
+      ASSERT_EQ(chmod(path_.c_str(), 0200), 0);
+    }
+    if (what == "picture")
+      WriteFile(path_, std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + kHead +
+                           "\"ColumnWidthTitle\"=dword:00000037\n");
     ResetSettings();
     g_ColWTit = 77;
-    EXPECT_EQ(GetRecentData(), 1);
-    EXPECT_EQ(g_ColWTit, 77) << c.what;
+    error = 0;
+    EXPECT_EQ(GetRecentData(&error), c.readError == 0 ? 1 : 0) << c.what;
+    EXPECT_EQ(error, c.readError) << c.what;
+    if (c.readError) {
+      EXPECT_EQ(g_ColWTit, 77) << c.what;
+    }
+    if (c.storeError == 0) continue;
     error = 0;
     EXPECT_EQ(SaveRecentData(&error), 0) << c.what;
-    EXPECT_EQ(error, c.error) << c.what;
+    EXPECT_EQ(error, c.storeError) << c.what;
   }
+  char warning[300];
+  StoreWarning(warning, sizeof warning, kNotText);
+  EXPECT_EQ(std::string(warning), "Die Einstellungsdatei " + path_ +
+                                      " konnte nicht gelesen werden: sie enthält keinen "
+                                      "Text. Es gelten die Anfangswerte.");
 }
 
 // A store in a folder that takes no new file is written in place.

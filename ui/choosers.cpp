@@ -39,8 +39,14 @@ FileChooser SetFileChooser(FileChooser chooser) {
 
 int GetOpenFileNameA(OPENFILENAMEA* ofn) { return g_chooser(ofn); }
 
-// Both choosers are the open chooser: the target chooser also takes the name
-// of a file that does not exist yet, as long as its folder does.
+int GetSaveFileNameA(OPENFILENAMEA* ofn) {
+  ofn->Flags |= OFN_SAVEDIALOG;
+  return g_chooser(ofn);
+}
+
+// The target chooser is a save dialog: it takes the name of a file that does
+// not exist yet, as long as its folder does, and leaves the overwrite
+// question to "Umwandeln".
 static int RunChooser(HWND hDlg, char* file, size_t fileCap, const char* title,
                       const char* filter, const char* initDir, unsigned flags,
                       const char* defExt, char* folderOut) {
@@ -54,7 +60,8 @@ static int RunChooser(HWND hDlg, char* file, size_t fileCap, const char* title,
   ofn.lpstrTitle = title;
   ofn.Flags = flags;
   ofn.lpstrDefExt = defExt;
-  if (!GetOpenFileNameA(&ofn)) return 0;
+  if (!((flags & OFN_SAVEDIALOG) ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn)))
+    return 0;
   CopyTextN(folderOut, MAXPATH, file, ofn.nFileOffset);
   return 1;
 }
@@ -74,7 +81,7 @@ int openFile(HWND hDlg) {
 int saveFile(HWND hDlg) {
   if (!RunChooser(hDlg, g_savFName, sizeof g_savFName, "Zieldatei wählen",
                   g_xlsxFlag ? kXlsxFilters : g_htmlFlag ? kHtmlFilters : kTextFilters, g_sInitDir,
-                  OFN_LONGNAMES | OFN_PATHMUSTEXIST,
+                  OFN_LONGNAMES | OFN_PATHMUSTEXIST | OFN_SAVEDIALOG,
                   g_xlsxFlag ? "*.xlsx" : g_htmlFlag ? "*.htm" : "*.txt", g_sInitDir))
     return 0;
   SetDlgItemTextA(hDlg, TARGET, g_savFName);

@@ -1,6 +1,8 @@
 // The two file choosers of the main dialog and the chooser they run.
 #pragma once
 
+#include <cstddef>
+
 #include "base/handles.h"
 
 constexpr unsigned OFN_PATHMUSTEXIST = 0x00000800;
@@ -8,6 +10,9 @@ constexpr unsigned OFN_FILEMUSTEXIST = 0x00001000;
 constexpr unsigned OFN_LONGNAMES = 0x00200000;
 // The choice is a folder, not a file.
 constexpr unsigned OFN_FOLDER = 0x01000000;
+// A save dialog (set by GetSaveFileNameA): its button saves, and a file
+// that exists is taken without a question; whoever writes it asks.
+constexpr unsigned OFN_SAVEDIALOG = 0x02000000;
 
 // What a file chooser is given and gives back.
 struct OPENFILENAMEA {
@@ -36,9 +41,16 @@ FileChooser SetFileChooser(FileChooser chooser);
 
 // Runs the installed chooser.
 int GetOpenFileNameA(OPENFILENAMEA* ofn);
+// Runs it as a save dialog (OFN_SAVEDIALOG).
+int GetSaveFileNameA(OPENFILENAMEA* ofn);
 
 // The Qt file dialog as a chooser.
 int QtGetOpenFileName(OPENFILENAMEA* ofn);
+
+// The source named on the program's command line: a path (made absolute
+// against the working folder) or a file:// address (decoded), into out (cap
+// bytes). 0 for anything else or a path that does not fit.
+int SourceFromArgument(const char* arg, char* out, size_t cap);
 
 // Source chooser: the chosen source, its folder remembered, and a target
 // derived from it; both fields refilled. 1 when chosen, 0 when cancelled.

@@ -4,15 +4,18 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDropEvent>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QUrl>
 
 #include <algorithm>
 #include <vector>
@@ -21,7 +24,39 @@
 #include "ui/resources/resource.h"
 #include "ui/resources/templates.h"
 
+// The local files of one drop, as UTF-8 paths.
+struct DropFiles {
+  std::vector<QByteArray> paths;
+};
+
 namespace {
+
+// What a drop gives as files: every address of a URL list when all of them
+// are local files (a file manager's drag), else a text of one line that is
+// a file:// address or an absolute path (a drag from a terminal or an
+// editor). Anything else is no file drop. True when there is a file.
+bool DroppedFiles(const QMimeData* data, DropFiles* files) {
+  files->paths.clear();
+  if (!data) return false;
+  if (data->hasUrls()) {
+    for (const QUrl& url : data->urls()) {
+      if (!url.isLocalFile()) return false;
+      files->paths.push_back(url.toLocalFile().toUtf8());
+    }
+    return !files->paths.empty();
+  }
+  if (!data->hasText()) return false;
+  QString text = data->text().trimmed();
+  if (text.isEmpty() || text.contains(u'\n')) return false;
+  if (text.startsWith(QLatin1String("file:"))) {
+    QUrl url(text);
+    if (!url.isLocalFile()) return false;
+    text = url.toLocalFile();
+  }
+  if (!text.startsWith(u'/')) return false;
+  files->paths.push_back(text.toUtf8());
+  return true;
+}
 
 QWidget* Widget(HWND hwnd) { return static_cast<QWidget*>(hwnd); }
 HWND Handle(QWidget* widget) { return static_cast<void*>(widget); }
@@ -123,6 +158,14 @@ class DialogWindow : public QDialog {
     }
   }
 
+  // The fields would take a drop as text pasted into their path; while the
+  // dialog takes files, it takes every drop on its controls itself.
+  void AcceptFiles(bool accept) {
+    setAcceptDrops(accept);
+    for (const Entry& e : controls_)
+      if (auto* edit = qobject_cast<QLineEdit*>(e.widget)) edit->setAcceptDrops(!accept);
+  }
+
   void End(INT_PTR result) {
     result_ = result;
     ended_ = true;
@@ -150,6 +193,29 @@ class DialogWindow : public QDialog {
       default:
         QWidget::keyPressEvent(e);
     }
+  }
+
+  void dragEnterEvent(QDragEnterEvent* e) override {
+    DropFiles files;
+    if (DroppedFiles(e->mimeData(), &files)) e->acceptProposedAction();
+    else e->ignore();
+  }
+
+  void dragMoveEvent(QDragMoveEvent* e) override {
+    DropFiles files;
+    if (DroppedFiles(e->mimeData(), &files)) e->acceptProposedAction();
+    else e->ignore();
+  }
+
+  void dropEvent(QDropEvent* e) override {
+    DropFiles files;
+    if (!DroppedFiles(e->mimeData(), &files)) {
+      e->ignore();
+      return;
+    }
+    e->acceptProposedAction();
+    Deliver(WM_DROPFILES, reinterpret_cast<WPARAM>(&files),
+            ControlAt(e->position().toPoint()));
   }
 
   // The close box and Alt+F4 ask the procedure; only EndDialog closes.
@@ -232,13 +298,15 @@ class DialogWindow : public QDialog {
   }
 
   // The templates were laid out for a narrower font than most desktops use
-  // (Noto Sans, DejaVu Sans, or any font at 120 dpi). Every label, check
-  // box, radio button and push button is widened to its text rather than
-  // clipped; a control that it then runs into moves right, row by row, and a
-  // group box and the dialog grow to hold what moved. With a font that fits
-  // the template nothing moves.
+  // (Noto Sans, DejaVu Sans, or any font at 120 or 144 dpi). Every label,
+  // check box, radio button and push button is widened to its text rather
+  // than clipped; a control that it then runs into (or, after a label,
+  // comes closer than the gap) moves right, row by row, and a group box and
+  // the dialog grow to hold what moved. With a font that fits the template
+  // nothing moves.
   void FitControls(BaseUnits base) {
     const int gap = ToPixels(2, base.x, 4);
+    const int labelGap = ToPixels(4, base.x, 4);  // an average character
     std::vector<QRect> original;
     for (const Entry& e : controls_) original.push_back(e.widget->geometry());
     for (const Entry& e : controls_) {
@@ -253,8 +321,18 @@ class DialogWindow : public QDialog {
         for (const Entry& b : controls_) {
           if (&a == &b || isBox(b.widget) || b.widget->x() < a.widget->x()) continue;
           if (b.widget->x() == a.widget->x() && &b < &a) continue;
-          if (!a.widget->geometry().intersects(b.widget->geometry())) continue;
-          b.widget->move(a.widget->geometry().right() + 1 + gap, b.widget->y());
+          // A label's text keeps a character's room before the control
+          // beside it, so that it never touches the field it names.
+          QRect need = a.widget->geometry();
+          int to = need.right() + 1 + gap;
+          if (auto* label = qobject_cast<QLabel*>(a.widget); label && !label->wordWrap()) {
+            int free = label->x() + QFontMetrics(label->font()).horizontalAdvance(label->text()) +
+                       labelGap;
+            need.setRight(std::max(need.right(), free - 1));
+            to = std::max(to, free);
+          }
+          if (!need.intersects(b.widget->geometry())) continue;
+          b.widget->move(to, b.widget->y());
           moved = true;
         }
       }
@@ -269,8 +347,27 @@ class DialogWindow : public QDialog {
         if (need > box->width()) box->resize(need, box->height());
       }
     }
+    // Group boxes that end at the same place in the template still do.
+    for (size_t g = 0; g < controls_.size(); ++g) {
+      if (!isBox(controls_[g].widget)) continue;
+      int shared = controls_[g].widget->geometry().right();
+      for (size_t k = 0; k < controls_.size(); ++k)
+        if (isBox(controls_[k].widget) && original[k].right() == original[g].right())
+          shared = std::max(shared, controls_[k].widget->geometry().right());
+      QWidget* box = controls_[g].widget;
+      box->resize(shared + 1 - box->x(), box->height());
+    }
     for (const Entry& e : controls_) right = std::max(right, e.widget->geometry().right() + 1);
     if (right + gap > width()) setFixedSize(right + gap, height());
+  }
+
+  // The identifier of the control at pos (dialog coordinates), 0 for none.
+  // A control drawn over a group box is found before the box.
+  int ControlAt(QPoint pos) const {
+    for (QWidget* w = childAt(pos); w && w != this; w = w->parentWidget())
+      for (const Entry& e : controls_)
+        if (e.widget == w) return e.id;
+    return 0;
   }
 
   void ClearGroupRadios(int group, QWidget* except) {
@@ -474,8 +571,8 @@ HICON LoadIconA(HINSTANCE, int id) {
   // Made once and kept for the whole run, as a loaded resource is.
   static QIcon* icon = [] {
     auto* i = new QIcon;
-    i->addFile(QStringLiteral(":/mirtun/icon16.png"), QSize(16, 16));
-    i->addFile(QStringLiteral(":/mirtun/icon32.png"), QSize(32, 32));
+    for (int size : {16, 24, 32, 48, 64})
+      i->addFile(QStringLiteral(":/mirtun/mirtun-%1.png").arg(size), QSize(size, size));
     return i;
   }();
   return icon;
@@ -492,6 +589,21 @@ intptr_t GetWindowLongA(HWND hwnd, int index) {
   if (!w || index != GWL_HINSTANCE) return 0;
   DialogWindow* d = dynamic_cast<DialogWindow*>(w->window());
   return d ? reinterpret_cast<intptr_t>(d->Instance()) : 0;
+}
+
+void DragAcceptFiles(HWND hDlg, int accept) {
+  if (DialogWindow* d = Dialog(hDlg)) d->AcceptFiles(accept != 0);
+}
+
+UINT DragQueryFileA(HDROP drop, UINT index, char* buf, UINT size) {
+  if (!drop) return 0;
+  if (index == 0xFFFFFFFFu) return static_cast<UINT>(drop->paths.size());
+  if (index >= drop->paths.size()) return 0;
+  const QByteArray& path = drop->paths[index];
+  if (!buf) return static_cast<UINT>(path.size());
+  if (size == 0) return 0;
+  size_t n = Utf8CutBytes(path.constData(), static_cast<size_t>(path.size()), size - 1);
+  return static_cast<UINT>(CopyTextN(buf, size, path.constData(), n));
 }
 
 UINT IsDlgButtonChecked(HWND hDlg, int id) {

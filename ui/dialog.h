@@ -23,6 +23,11 @@ constexpr UINT WM_CLOSE = 16;
 constexpr UINT WM_HELP = 83;
 constexpr UINT WM_INITDIALOG = 272;
 constexpr UINT WM_COMMAND = 273;
+// Files dropped on a dialog that accepts them (DragAcceptFiles): wParam is
+// the HDROP, lParam the identifier of the control under the drop point (0:
+// the dialog itself, away from its controls). The drop is valid during the
+// message only.
+constexpr UINT WM_DROPFILES = 0x0233;
 // Messages sent to controls and dialogs.
 constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT BM_GETCHECK = 0x00F0;
@@ -47,6 +52,9 @@ constexpr unsigned HIWORD(WPARAM w) { return static_cast<unsigned>((w >> 16) & 0
 constexpr WPARAM MAKEWPARAM(unsigned lo, unsigned hi) {
   return static_cast<WPARAM>((lo & 0xFFFF) | ((hi & 0xFFFF) << 16));
 }
+
+// The files of one drop, read with DragQueryFileA.
+typedef struct DropFiles* HDROP;
 
 struct RECT {
   int left, top, right, bottom;
@@ -93,10 +101,20 @@ int GetSystemMetrics(int index);
 int SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy,
                  UINT flags);
 
-// The icon resource id (16 x 16 and 32 x 32 images), or null.
+// The icon resource id (images of 16 to 64 pixels), or null.
 HICON LoadIconA(HINSTANCE hinst, int id);
 // The window in front: the top modal window (the dialog or message box
 // that blocks the others), else the active window.
 HWND GetForegroundWindow();
 // GWL_HINSTANCE: the instance the dialog was made with.
 intptr_t GetWindowLongA(HWND hwnd, int index);
+
+// Lets hDlg receive WM_DROPFILES for files dropped on it or on any of its
+// controls (accept 0: back to the controls' own handling). A drop gives
+// local files: file:// addresses percent-decoded, or text that is an
+// absolute path.
+void DragAcceptFiles(HWND hDlg, int accept);
+// index 0xFFFFFFFF: the number of files. Else copies file index (UTF-8)
+// into buf as GetDlgItemTextA does and returns its length; with buf null
+// only the length is returned. 0 for a file that is not there.
+UINT DragQueryFileA(HDROP drop, UINT index, char* buf, UINT size);

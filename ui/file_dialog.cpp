@@ -1,8 +1,11 @@
 // The file chooser on Qt's own file dialog (the same on every desktop, so
 // the filter labels read exactly as given).
+#include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
 
 #include <cstring>
 
@@ -39,7 +42,12 @@ int QtGetOpenFileName(OPENFILENAMEA* ofn) {
                   QString::fromUtf8(ofn->lpstrTitle ? ofn->lpstrTitle : ""));
   dlg.setOption(QFileDialog::DontUseNativeDialog);
   dlg.setOption(QFileDialog::HideNameFilterDetails);
-  dlg.setAcceptMode(QFileDialog::AcceptOpen);
+  if (ofn->Flags & OFN_SAVEDIALOG) {
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setOption(QFileDialog::DontConfirmOverwrite);
+  } else {
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+  }
   dlg.setFileMode(ofn->Flags & OFN_FOLDER          ? QFileDialog::Directory
                   : ofn->Flags & OFN_FILEMUSTEXIST ? QFileDialog::ExistingFile
                                                    : QFileDialog::AnyFile);
@@ -48,6 +56,12 @@ int QtGetOpenFileName(OPENFILENAMEA* ofn) {
   dlg.setNameFilters(filters);
   int index = ofn->nFilterIndex > 0 ? static_cast<int>(ofn->nFilterIndex) - 1 : 0;
   if (index < filters.size()) dlg.selectNameFilter(filters[index]);
+  // The type list is as wide as its longest label, so no label is cut; the
+  // dialog widens with it.
+  if (auto* types = dlg.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+    types->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    types->setMinimumWidth(types->sizeHint().width());
+  }
   if (ofn->lpstrDefExt && std::strncmp(ofn->lpstrDefExt, "*.", 2) == 0)
     dlg.setDefaultSuffix(QString::fromUtf8(ofn->lpstrDefExt + 2));
   if (ofn->lpstrInitialDir && *ofn->lpstrInitialDir)
@@ -75,4 +89,23 @@ int QtGetOpenFileName(OPENFILENAMEA* ofn) {
     return 1;
   }
   return 0;
+}
+
+int SourceFromArgument(const char* arg, char* out, size_t cap) {
+  if (!arg || !*arg || cap == 0) return 0;
+  QString text = QString::fromUtf8(arg);
+  QString path;
+  if (text.startsWith(QLatin1String("file:"))) {
+    QUrl url(text);
+    if (!url.isLocalFile()) return 0;
+    path = url.toLocalFile();
+  } else if (text.contains(QLatin1String("://"))) {
+    return 0;  // an address of another kind names no file here
+  } else {
+    path = QDir::current().absoluteFilePath(text);
+  }
+  QByteArray bytes = QDir::cleanPath(path).toUtf8();
+  if (bytes.isEmpty() || static_cast<size_t>(bytes.size()) >= cap) return 0;
+  CopyText(out, cap, bytes.constData());
+  return 1;
 }

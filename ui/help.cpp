@@ -2,7 +2,9 @@
 
 #include <QHBoxLayout>
 #include <QPointer>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
@@ -10,6 +12,7 @@
 #include <QWidget>
 
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/limits.h"
@@ -74,12 +77,39 @@ QWidget* MakeHelpWindow(QWidget* owner) {
                                            QStringLiteral("index.html")));
   });
   QObject::connect(browser, &QTextBrowser::sourceChanged, window, [window, browser] {
+    // A page whose own title already names the help (the contents) keeps
+    // it as it is.
+    const QString help = QStringLiteral("Mirtun – Hilfe");
     QString title = browser->documentTitle();
-    window->setWindowTitle(title.isEmpty() ? QStringLiteral("Mirtun – Hilfe")
-                                           : QStringLiteral("Mirtun – Hilfe: ") + title);
+    window->setWindowTitle(title.isEmpty() || title.startsWith(help)
+                               ? (title.isEmpty() ? help : title)
+                               : help + QStringLiteral(": ") + title);
   });
   new QShortcut(QKeySequence(Qt::Key_Escape), window, [window] { window->close(); });
   return window;
+}
+
+// A newly shown help window fits the screen of its owner and stands
+// centred over it (the owner's own window): 600 x 560 where the screen has
+// room, less on a small one, and never beyond its edges.
+void PlaceHelpWindow(QWidget* window, QWidget* owner) {
+  QWidget* over = owner ? owner->window() : nullptr;
+  QScreen* screen = over ? over->screen() : QGuiApplication::primaryScreen();
+  if (!screen) return;
+  QRect avail = screen->availableGeometry();
+  // The frame the window manager adds is not known before the first show;
+  // leave room for a title bar and the borders.
+  const int frameW = 16, frameH = 48;
+  QSize size(std::min(600, avail.width() - frameW), std::min(560, avail.height() - frameH));
+  size = size.expandedTo(window->minimumSizeHint()).boundedTo(
+      QSize(avail.width() - frameW, avail.height() - frameH));
+  window->resize(size);
+  QPoint centre = over ? over->frameGeometry().center() : avail.center();
+  int x = centre.x() - (size.width() + frameW) / 2;
+  int y = centre.y() - (size.height() + frameH) / 2;
+  x = std::max(avail.left(), std::min(x, avail.right() + 1 - size.width() - frameW));
+  y = std::max(avail.top(), std::min(y, avail.bottom() + 1 - size.height() - frameH));
+  window->move(x, y);
 }
 
 // The program's help window: shows page of the help set over hDlg.
@@ -108,6 +138,7 @@ void ShowHelpPage(HWND hDlg, const char* page) {
   }
   auto* browser = g_helpWindow->findChild<QTextBrowser*>();
   browser->setSource(QUrl::fromLocalFile(QString::fromUtf8(path)));
+  if (!g_helpWindow->isVisible()) PlaceHelpWindow(g_helpWindow, owner);
   g_helpWindow->show();
   g_helpWindow->raise();
   g_helpWindow->activateWindow();

@@ -10,7 +10,9 @@
 #include <atomic>
 #include <cstdio>
 
+#include "base/limits.h"
 #include "ui/app_state.h"
+#include "ui/choosers.h"
 #include "ui/dialog.h"
 #include "ui/main_dialog.h"
 #include "ui/message_box.h"
@@ -35,8 +37,9 @@ static void CatchSignals() {
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
 }
 
-// The command line is not used; Qt gets only the program name.
-int main(int, char** argv) {
+// `mirtun FILE` (the menu entry's "Open with") starts with FILE as the
+// source; other arguments are not used, and Qt gets only the program name.
+int main(int argc, char** argv) {
   int qtArgc = 1;
   char* qtArgv[] = {argv[0], nullptr};
   QApplication app(qtArgc, qtArgv);
@@ -56,7 +59,12 @@ int main(int, char** argv) {
     if (g_endRequested.load()) QCoreApplication::exit(0);
   });
   endWatch.start(100);
-  DialogBoxParamA(g_hinst, IDD_MAIN, nullptr, DialogFunc, 0);
+  static char source[MAXPATH];
+  const char* file = argc > 1 && argv[1][0] != '-' &&
+                             SourceFromArgument(argv[1], source, sizeof source)
+                         ? source
+                         : nullptr;
+  DialogBoxParamA(g_hinst, IDD_MAIN, nullptr, DialogFunc, reinterpret_cast<LPARAM>(file));
   if (g_endRequested.load()) std::remove(g_PrevFile);  // as the close box does
   SetUiHooks(nullptr);
   return 0;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/path.h"
 #include "base/text.h"
 #include "engine/messages.h"
 #include "platform/errors.h"
@@ -29,6 +30,39 @@ static void UpdateButtons(HWND hDlg) {
   GetDlgItemTextA(hDlg, TARGET, target, sizeof target);
   EnableWindow(GetDlgItem(hDlg, IDPREVIEW), source[0] != '\0');
   EnableWindow(GetDlgItem(hDlg, IDOK), source[0] != '\0' && target[0] != '\0');
+}
+
+// The source field names the source, however its text came there: typed,
+// pasted, dropped, or filled by the chooser or at the start. Whenever the
+// text changes to an absolute path of an existing file, the target is
+// derived from it as from a chosen source. A text equal to the source
+// already taken is the chooser's or the start's own fill: the target that
+// came with it stays.
+static void TakeSource(HWND hDlg) {
+  char source[MAXFILEPATH];
+  GetDlgItemTextA(hDlg, SOURCE, source, sizeof source);
+  if (std::strcmp(source, g_opnFName) == 0) return;
+  CopyText(g_opnFName, sizeof g_opnFName, source);
+  if (source[0] != '/' || !IsRegularFile(source)) return;
+  CopyTextN(g_oInitDir, sizeof g_oInitDir, source, PathFolderLen(source));
+  CreateSavName();
+  SetDlgItemTextA(hDlg, TARGET, g_savFName);
+}
+
+// One file dropped on the target field is the target; dropped anywhere else
+// on the dialog it is the source. More than one file, or a path too long
+// for the fields, is no drop at all.
+static void TakeDrop(HWND hDlg, HDROP drop, int controlId) {
+  char path[MAXFILEPATH];
+  if (DragQueryFileA(drop, 0xFFFFFFFFu, nullptr, 0) != 1) return;
+  if (DragQueryFileA(drop, 0, nullptr, 0) >= sizeof path) return;
+  DragQueryFileA(drop, 0, path, sizeof path);
+  if (controlId == TARGET) {
+    CopyText(g_savFName, sizeof g_savFName, path);
+    SetDlgItemTextA(hDlg, TARGET, g_savFName);
+  } else {
+    SetDlgItemTextA(hDlg, SOURCE, path);  // the field's change takes it
+  }
 }
 
 // The target's extension follows a switch between HTML and text. It works
@@ -110,9 +144,17 @@ static void CenterOnScreen(HWND hDlg) {
   SetWindowPos(hDlg, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM) {
+// lParam: the source named on the command line (an absolute path), or null.
+INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM lParam) {
   ExecutablePath(g_AppPath, sizeof g_AppPath);
-  GetRecentData();
+  int storeError = 0;
+  if (!GetRecentData(&storeError)) {
+    // The program starts from the start values; the user should know why
+    // the settings of the last run are gone, and where to look.
+    char msg[MSGSIZE];
+    StoreWarning(msg, sizeof msg, storeError);
+    MessageBoxA(nullptr, msg, "Einstellungen laden", MB_OK | MB_ICONEXCLAMATION);
+  }
   g_hMainDlg = hDlg;
   CenterOnScreen(hDlg);
 
@@ -124,6 +166,10 @@ INT_PTR InitializeApp(HWND hDlg, WPARAM, LPARAM) {
   // Each fill reports a change, so the enabling rule settles the buttons.
   SetDlgItemTextA(hDlg, SOURCE, g_opnFName);
   SetDlgItemTextA(hDlg, TARGET, g_savFName);
+  // A file to open with the program comes in as if typed into the field.
+  const char* file = reinterpret_cast<const char*>(lParam);
+  if (file && *file) SetDlgItemTextA(hDlg, SOURCE, file);
+  DragAcceptFiles(hDlg, 1);
 
   SetWindowTextA(hDlg, "Mirtun: Playlist umwandeln");
   SetSmallIcon(hDlg);
@@ -143,6 +189,8 @@ static void UpdateFlags(HWND hDlg) {
 static int RunCommand(HWND hDlg, unsigned id, unsigned code) {
   switch (id) {
     case IDOK:
+      // What the fields show is what is converted.
+      GetDlgItemTextA(hDlg, SOURCE, g_opnFName, sizeof g_opnFName);
       GetDlgItemTextA(hDlg, TARGET, g_savFName, sizeof g_savFName);
       CreateTargetFile(hDlg);
       break;
@@ -150,6 +198,11 @@ static int RunCommand(HWND hDlg, unsigned id, unsigned code) {
       StopSequence(hDlg);
       return 1;
     case SOURCE:
+      if (code == EN_CHANGE) {
+        TakeSource(hDlg);
+        UpdateButtons(hDlg);
+      }
+      break;
     case TARGET:
       if (code == EN_CHANGE) UpdateButtons(hDlg);
       break;
@@ -169,6 +222,7 @@ static int RunCommand(HWND hDlg, unsigned id, unsigned code) {
       OpenHtmlHelpX(hDlg, "002.html");
       break;
     case IDPREVIEW:
+      GetDlgItemTextA(hDlg, SOURCE, g_opnFName, MAXPATH);
       OpenPreview(hDlg);
       break;
     case IDINFO:
@@ -194,6 +248,9 @@ INT_PTR DialogFunc(HWND hwndDlg, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       UpdateFlags(hwndDlg);
       return RunCommand(hwndDlg, LOWORD(wParam), HIWORD(wParam));
+    case WM_DROPFILES:
+      TakeDrop(hwndDlg, reinterpret_cast<HDROP>(wParam), static_cast<int>(lParam));
+      return 1;
     case WM_CLOSE:
       CloseSequence(hwndDlg);
       return 1;

@@ -7,5 +7,7 @@
 // The procedure of the main dialog.
 INT_PTR DialogFunc(HWND hwndDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// Fills the dialog from the stored settings. Always returns 1.
+// Fills the dialog from the stored settings; lParam, when not null, is a
+// source (an absolute path) that goes into the source field as if typed.
+// Always returns 1.
 INT_PTR InitializeApp(HWND hDlg, WPARAM wParam, LPARAM lParam);

@@ -58,7 +58,11 @@ INT_PTR InitializeOptions(HWND hDlg, WPARAM, LPARAM) {
   CheckDlgButton(hDlg, HEADROW, g_headFlag != 0);
   SetWindowTextA(hDlg, "Mirtun Ausgabe-Optionen");
   SetSmallIcon(hDlg);
-  return 1;
+  // The focus starts on the first control, the checked column order, not
+  // in the extension list, where the first key typed would replace the
+  // whole selected list.
+  SetFocus(GetDlgItem(hDlg, g_artfFlag != 0 ? ARTFIRST : TITFIRST));
+  return 0;
 }
 
 // "OK": every control into the settings record at once. Flags become 0 or

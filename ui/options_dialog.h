@@ -10,5 +10,6 @@
 // g_hOptDlg holds the dialog while it is open.
 INT_PTR OptDlgFunc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 
-// Places the dialog and shows the settings in it. Always returns 1.
+// Places the dialog, shows the settings in it and puts the focus on its
+// first control. Returns 0: the focus is set.
 INT_PTR InitializeOptions(HWND hDlg, WPARAM wParam, LPARAM lParam);

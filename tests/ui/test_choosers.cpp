@@ -66,8 +66,9 @@ TEST_F(Choosers, AskWithTheirTitlesFiltersFoldersAndRules) {
   const Case cases[] = {
       {SOURCEBTN, 0, "Quelldatei (Playlist) wählen",
        "Unterstützte Dateiformate (*.pls, *.m3u, *.m3u8, *.xml, *.ofl, *.xspf, *.wpl)", 0x201800, "*.m3u", "/quelle/"},
-      {TARGETBTN, 0, "Zieldatei wählen", "Textdatei (*.txt)", 0x200800, "*.txt", "/ziel/"},
-      {TARGETBTN, 1, "Zieldatei wählen", "HTML-Datei (*.htm, *.html)", 0x200800, "*.htm", "/ziel/"},
+      // The target chooser is a save dialog.
+      {TARGETBTN, 0, "Zieldatei wählen", "Textdatei (*.txt)", 0x2200800, "*.txt", "/ziel/"},
+      {TARGETBTN, 1, "Zieldatei wählen", "HTML-Datei (*.htm, *.html)", 0x2200800, "*.htm", "/ziel/"},
   };
   for (const Case& c : cases) {
     FreshState();

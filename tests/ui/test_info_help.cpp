@@ -2,6 +2,7 @@
 // the help set is found, and what the help window shows.
 #include <QApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QWidget>
@@ -44,7 +45,7 @@ TEST_F(Info, ShowsCaptionTextsAndFocusOnOk) {
                 "Mediaplayer-Anwendungen um in HTML- oder Textdateien (für den "
                 "Import in Tabellenkalkulationen).");
       std::string notice = Text(dlg, INFO_NOTICE);
-      EXPECT_NE(notice.find("Freeware"), std::string::npos);
+      EXPECT_NE(notice.find("freie Software (GNU GPL 3+)"), std::string::npos);
       EXPECT_NE(notice.find("eigene Gefahr"), std::string::npos);
       EXPECT_EQ(std::count(notice.begin(), notice.end(), '\n'), 1);
       EXPECT_EQ(w->focusWidget(), Control(dlg, INFO_OK));
@@ -238,3 +239,32 @@ TEST_F(HelpWindowTest, MissingHelpSetDoesNothingAndIsLookedForOnce) {
 }
 
 }  // namespace
+
+// The real pages: the contents page's own title is not repeated, and the
+// window opens centred over the dialog that asked, inside the screen also
+// when that dialog stands at its lower right corner.
+TEST_F(HelpWindowTest, FitsItsScreenCentredOverItsDialogWithItsPageTitle) {
+  RunMainDialog([&](HWND main) {
+    CopyText(g_AppPath, sizeof g_AppPath, MIRTUN_EXE);
+    SetWindowPos(main, nullptr, 20, 20, 0, 0, SWP_NOSIZE);
+    OpenHtmlHelpX(main, nullptr);
+    auto* help = static_cast<QWidget*>(HelpWindow());
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help->windowTitle().toStdString(), "Mirtun – Hilfe");
+    OpenHtmlHelpX(main, "003.html");
+    EXPECT_EQ(help->windowTitle().toStdString(), "Mirtun – Hilfe: Ausgabe-Optionen");
+    QRect screen = help->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(help->frameGeometry()));
+    QPoint centre = static_cast<QWidget*>(main)->frameGeometry().center();
+    QPoint own = help->geometry().center();
+    // Near the dialog's centre as far as the screen's edges allow.
+    int wantX = std::max(screen.left() + help->width() / 2 + 8, centre.x());
+    EXPECT_LE(std::abs(own.x() - wantX), 16) << own.x() << " " << centre.x();
+    ResetHelp();
+    SetWindowPos(main, nullptr, screen.right() - 60, screen.bottom() - 60, 0, 0, SWP_NOSIZE);
+    OpenHtmlHelpX(main, "002.html");
+    help = static_cast<QWidget*>(HelpWindow());
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(screen.contains(help->frameGeometry()));
+  });
+}

@@ -1,5 +1,7 @@
-// Every dialog shows every text whole, and no control covers another, in
-// the fonts of today's desktops (Noto Sans, DejaVu Sans) at 96 and 120 dpi.
+// Every dialog shows every text whole, no control covers another, no
+// label's text touches the control beside it and the group boxes share their
+// right edge, in the fonts of today's desktops (Noto Sans, DejaVu Sans) at
+// 96, 120 and 144 dpi.
 // ctest runs this suite once per font and resolution; MIRTUN_TEST_FONT names
 // the font and MIRTUN_TEST_DPI the resolution (tests/ui/main.cpp).
 #include <QApplication>
@@ -46,6 +48,9 @@ void CheckLayout(QWidget* dlg, int id) {
   ASSERT_FALSE(controls.empty()) << id;
   for (QWidget* w : controls) {
     EXPECT_GE(w->width(), Needed(w)) << id << " clips " << Name(w);
+    if (auto* l = qobject_cast<QLabel*>(w); l && l->wordWrap()) {
+      EXPECT_LE(l->heightForWidth(l->width()), l->height()) << id << " cuts the lines of " << Name(w);
+    }
     EXPECT_TRUE(dlg->rect().contains(w->geometry())) << id << " cuts " << Name(w);
     auto* box = qobject_cast<QGroupBox*>(w);
     for (QWidget* other : controls) {
@@ -60,7 +65,23 @@ void CheckLayout(QWidget* dlg, int id) {
       if (qobject_cast<QGroupBox*>(other)) continue;
       EXPECT_FALSE(w->geometry().intersects(other->geometry()))
           << id << ": " << Name(w) << " covers " << Name(other);
+      // A control to the right of a label's text, on its row, starts at
+      // least a few pixels after it.
+      auto* label = qobject_cast<QLabel*>(w);
+      bool sameRow = other->y() < w->geometry().bottom() && w->y() < other->geometry().bottom();
+      if (label && !label->wordWrap() && sameRow && other->x() > w->x()) {
+        EXPECT_GE(other->x() - (w->x() + Needed(w)), 4)
+            << id << ": " << Name(w) << " touches " << Name(other);
+      }
     }
+  }
+  int boxRight = -1;
+  for (QWidget* w : controls) {
+    if (!qobject_cast<QGroupBox*>(w)) continue;
+    if (boxRight >= 0) {
+      EXPECT_EQ(w->geometry().right(), boxRight) << id << " box " << Name(w);
+    }
+    boxRight = w->geometry().right();
   }
 }
 

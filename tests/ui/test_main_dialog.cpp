@@ -277,18 +277,26 @@ TEST_F(MainDialog, CloseEndsANestedDialogFirst) {
 }  // namespace
 
 namespace {
-// "Beenden" with a folder where the settings file should be: the program
-// says so, and ends anyway.
-TEST_F(MainDialog, BeendenSaysWhenTheSettingsCannotBeStored) {
+// A folder where the settings file should be: the program names it at the
+// start and starts from the start values, and "Beenden" says that it cannot
+// store them, and ends anyway.
+TEST_F(MainDialog, AFolderForTheSettingsFileIsToldAtStartAndAtBeenden) {
   std::string file = SettingsFile();
   std::string cmd = "mkdir -p '" + file + "'";
   ASSERT_EQ(std::system(cmd.c_str()), 0);
-  INT_PTR result = RunMainDialog([](HWND dlg) { Click(dlg, IDCANCEL); });
+  INT_PTR result = RunMainDialog([](HWND dlg) {
+    EXPECT_TRUE(Checked(dlg, TFMT));  // the start values
+    Click(dlg, IDCANCEL);
+  });
   EXPECT_EQ(result, 0);
-  ASSERT_EQ(log.entries.size(), 1u);
-  EXPECT_EQ(log.entries[0].text,
+  ASSERT_EQ(log.entries.size(), 2u);
+  EXPECT_EQ(log.entries[0].text, "Die Einstellungsdatei " + file +
+                                     " konnte nicht gelesen werden: es ist ein Ordner. "
+                                     "Es gelten die Anfangswerte.");
+  EXPECT_EQ(log.entries[0].caption, "Einstellungen laden");
+  EXPECT_EQ(log.entries[1].text,
             "Die Einstellungen konnten nicht gespeichert werden: es ist ein Ordner.");
-  EXPECT_EQ(log.entries[0].caption, "Einstellungen speichern");
+  EXPECT_EQ(log.entries[1].caption, "Einstellungen speichern");
   rmdir(file.c_str());
 }
 }  // namespace

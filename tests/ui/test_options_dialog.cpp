@@ -56,15 +56,16 @@ TEST_F(Options, WidthEntriesAreReadThroughSevenCharactersAndClamped) {
   EXPECT_EQ(g_ColWArt, 40);
 }
 
-TEST_F(Options, StoredWidthsThatNeedMoreThanSevenCharactersAreShownClamped) {
+// A stored width outside 10..250 (a hand-edited file) is loaded as the
+// nearest bound; a stored 0x7fffffff once gave lines of 65,574 characters.
+TEST_F(Options, StoredWidthsOutsideTheirRangeAreLoadedAsTheNearestBound) {
   const struct {
     int32_t stored;
     const char* shown;
   } cases[] = {
-      {30, "30"},           {5, "5"},
-      {9999999, "9999999"}, {-999999, "-999999"},  // seven characters fit
-      {10000000, "250"},    {INT32_MAX, "250"},
-      {-1000000, "10"},     {INT32_MIN, "10"},
+      {30, "30"},       {10, "10"},       {250, "250"},    {5, "10"},
+      {251, "250"},     {9999999, "250"}, {-999999, "10"}, {INT32_MAX, "250"},
+      {INT32_MIN, "10"}, {0, "10"},
   };
   for (const auto& c : cases) {
     FreshState();
@@ -110,7 +111,7 @@ TEST_F(Options, RestoredBitValuesShowCheckedAndOkStoresOne) {
   EXPECT_EQ(g_kommaFlag | g_formlFlag | g_rmextFlag | g_artfFlag, 0);
 }
 
-TEST_F(Options, OpensCentredOverTheMainDialogWithFocusInTheList) {
+TEST_F(Options, OpensCentredOverTheMainDialogWithFocusOnTheColumnOrder) {
   RunMainDialog([](HWND main) {
     // Also when the main dialog lies at the screen's right edge.
     for (int x : {100, GetSystemMetrics(SM_CXSCREEN) - 60}) {
@@ -123,7 +124,7 @@ TEST_F(Options, OpensCentredOverTheMainDialogWithFocusInTheList) {
         EXPECT_EQ(d.top, m.top + ((m.bottom - m.top) - (d.bottom - d.top)) / 2);
         EXPECT_EQ(static_cast<QWidget*>(dlg)->windowTitle().toStdString(),
                   "Mirtun Ausgabe-Optionen");
-        EXPECT_EQ(static_cast<QWidget*>(dlg)->focusWidget(), Control(dlg, EXTENSIONS));
+        EXPECT_EQ(static_cast<QWidget*>(dlg)->focusWidget(), Control(dlg, ARTFIRST));
         EXPECT_EQ(g_hOptDlg, dlg);
       });
     }

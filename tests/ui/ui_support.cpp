@@ -64,9 +64,9 @@ static void InNextDialog(const std::function<void(HWND)>& scenario) {
 }
 
 INT_PTR RunDialog(DLGPROC proc, const std::function<void(HWND)>& scenario,
-                  HWND owner) {
+                  HWND owner, LPARAM param) {
   InNextDialog(scenario);
-  return DialogBoxParamA(nullptr, IDD_MAIN, owner, proc, 0);
+  return DialogBoxParamA(nullptr, IDD_MAIN, owner, proc, param);
 }
 
 void OpenNested(HWND main, int button, const std::function<void(HWND)>& scenario) {
@@ -74,8 +74,8 @@ void OpenNested(HWND main, int button, const std::function<void(HWND)>& scenario
   Click(main, button);
 }
 
-INT_PTR RunMainDialog(const std::function<void(HWND)>& scenario) {
-  return RunDialog(DialogFunc, scenario);
+INT_PTR RunMainDialog(const std::function<void(HWND)>& scenario, const char* file) {
+  return RunDialog(DialogFunc, scenario, nullptr, reinterpret_cast<LPARAM>(file));
 }
 
 void WhenNextDialogRuns(const std::function<void()>& action) {

@@ -40,9 +40,11 @@ struct RecordingUi {
 // modal loop runs. The dialog is ended afterwards (result -2) if the
 // scenario left it open, so a failing scenario never hangs.
 INT_PTR RunDialog(DLGPROC proc, const std::function<void(HWND)>& scenario,
-                  HWND owner = nullptr);
-// The same with the main dialog's procedure.
-INT_PTR RunMainDialog(const std::function<void(HWND)>& scenario);
+                  HWND owner = nullptr, LPARAM param = 0);
+// The same with the main dialog's procedure; file is the source the program
+// was started with, or null.
+INT_PTR RunMainDialog(const std::function<void(HWND)>& scenario,
+                      const char* file = nullptr);
 
 // Clicks button of the main dialog and calls scenario(dialog) once the
 // dialog it opens runs; that dialog is ended afterwards (result -2) if the

@@ -5,7 +5,7 @@
 constexpr int IDD_MAIN = 100;
 constexpr int IDD_INFO = 200;
 constexpr int IDD_OPTIONS = 400;
-// The program icon (16 x 16 and 32 x 32).
+// The program icon (16 to 64 pixels).
 constexpr int IDI_MIRTUN = 300;
 
 // Main dialog controls; "Umwandeln" and "Beenden" carry the standard

@@ -27,7 +27,7 @@ static const ControlTemplate kMainControls[] = {
     {XLSX, ControlKind::RadioButton, "Tabelle (xlsx)", 0, 6, 94, 79, 10},
 };
 
-// Info dialog: what the program does, the freeware notice and "OK".
+// Info dialog: what the program does, the licence notice and "OK".
 static const ControlTemplate kInfoControls[] = {
     {INFO_TEXT, ControlKind::Label,
      "Mirtun wandelt Wiedergabelisten (Playlists) von Audio- bzw. "
@@ -35,7 +35,8 @@ static const ControlTemplate kInfoControls[] = {
      "in Tabellenkalkulationen).",
      CENTER | GROUP, 6, 6, 172, 36},
     {INFO_NOTICE, ControlKind::Label,
-     "Mirtun ist Freeware.\nDie Benutzung erfolgt auf eigene Gefahr.",
+     "Mirtun ist freie Software (GNU GPL 3+).\n"
+     "Die Benutzung erfolgt auf eigene Gefahr.",
      CENTER | GROUP, 6, 48, 172, 20},
     {INFO_OK, ControlKind::PushButton, "OK", TABSTOP | DEFPUSHBUTTON, 72, 76, 40, 14},
 };
