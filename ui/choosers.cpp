@@ -9,12 +9,14 @@
 
 static const char kSourceFilters[] =
     "Unterstützte Dateiformate (*.pls, *.m3u, *.m3u8, *.xml, *.ofl, *.xspf, *.wpl)\0"
-    "*.pls;*.m3u;*.m3u8;*.xml;*.ofl;*.xspf;*.wpl\0"
+    "*.pls;*.m3u;*.m3u8;*.xml;*.ofl;*.xspf;*.wpl;*.zpl;*.asx;*.wax;*.wvx;*.smil;*.smi\0"
     "Winamp Playlist (*.pls, *.m3u)\0*.pls;*.m3u\0"
     "Apple Musik/iTunes Playlist (*.xml)\0*.xml\0"
     "Ots-DJ Playlist (*.ofl)\0*.ofl\0"
     "XSPF-Playlist (*.xspf)\0*.xspf\0"
-    "Windows Media Player Playlist (*.wpl)\0*.wpl\0"
+    "Windows Media Player Playlist (*.wpl, *.zpl)\0*.wpl;*.zpl\0"
+    "ASX-Playlist (*.asx, *.wax, *.wvx)\0*.asx;*.wax;*.wvx\0"
+    "SMIL-Playlist (*.smil, *.smi)\0*.smil;*.smi\0"
     "Alle Dateien (*.*)\0*.*\0";
 
 static const char kTextFilters[] =
