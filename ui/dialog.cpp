@@ -357,8 +357,13 @@ class DialogWindow : public QDialog {
       QWidget* box = controls_[g].widget;
       box->resize(shared + 1 - box->x(), box->height());
     }
-    for (const Entry& e : controls_) right = std::max(right, e.widget->geometry().right() + 1);
-    if (right + gap > width()) setFixedSize(right + gap, height());
+    // The dialog keeps on the right the margin its controls have on the left.
+    int margin = width();
+    for (const Entry& e : controls_) {
+      right = std::max(right, e.widget->geometry().right() + 1);
+      margin = std::min(margin, e.widget->x());
+    }
+    if (right + margin > width()) setFixedSize(right + margin, height());
   }
 
   // The identifier of the control at pos (dialog coordinates), 0 for none.
