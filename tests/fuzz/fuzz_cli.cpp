@@ -2,8 +2,9 @@
 // arguments (up to an empty line), the rest is the source, reachable as
 // list.m3u, list.m3u8, list.ofl, list.txt, list.pls, list.xml, list.xspf and
 // list.wpl in a sandbox folder that is the working directory for the run;
-// m/ leads to the media folder. Arguments holding a "/" are skipped, so
-// every target the run writes lies in the sandbox. After each run the
+// m/ leads to the media folder. Arguments holding a "/" are skipped, and so
+// is --output-dir (it would write into the sandbox's folders), so every
+// target the run writes lies in the sandbox. Standard input is empty. After each run the
 // sandbox holds nothing but its own files and the target named: a run never
 // leaves a temporary file behind.
 //
@@ -32,6 +33,8 @@ const std::string& Box() {
     // "-" writes to standard output.
     int null = open("/dev/null", O_WRONLY);
     if (null >= 0) dup2(null, STDOUT_FILENO);
+    int empty = open("/dev/null", O_RDONLY);
+    if (empty >= 0) dup2(empty, STDIN_FILENO);
     return b;
   }();
   return box;
@@ -55,8 +58,15 @@ void Sweep(const std::vector<std::string>& args) {
     if (!IsOwn(e->d_name)) strays.push_back(e->d_name);
   closedir(d);
   for (const std::string& s : strays) {
+    // A target is named as an argument, after the "o" of short options
+    // ("-o", "-fo") or after "=".
     bool named = false;
-    for (const std::string& a : args) named |= a == s;
+    for (const std::string& a : args) {
+      size_t eq = a.find('=');
+      size_t o = a.size() > 1 && a[0] == '-' && a[1] != '-' ? a.find('o') : std::string::npos;
+      named |= a == s || (o != std::string::npos && a.substr(o + 1) == s) ||
+               (eq != std::string::npos && a.substr(eq + 1) == s);
+    }
     if (!named) __builtin_trap();
     fuzz::RemoveTree(s);
   }
@@ -76,7 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t nl = head.find('\n', pos);
     if (nl == std::string::npos) nl = head.size();
     std::string a = head.substr(pos, nl - pos);
-    if (a.find('/') == std::string::npos && a.find('\0') == std::string::npos) args.push_back(a);
+    if (a.find('/') == std::string::npos && a.find('\0') == std::string::npos &&
+        a.compare(0, 9, "--output-") != 0)
+      args.push_back(a);
     pos = nl + 1;
   }
   char cwd[4096];
