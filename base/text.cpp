@@ -250,3 +250,18 @@ int HexDigitValue(char c) {
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
+
+int64_t TextCells(const char* text, size_t len, int64_t limit, size_t* bytes) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  size_t end = 0;
+  int64_t cells = 0;
+  while (end < len) {
+    size_t n = p[end] < 0x80 ? 1 : Utf8CharLen(p + end, len - end);
+    int c = p[end] < 0x80 ? 1 : CharCells(Utf8Decode(p + end, n));
+    if (limit >= 0 && cells + c > limit) break;
+    cells += c;
+    end += n;
+  }
+  if (bytes) *bytes = end;
+  return cells;
+}

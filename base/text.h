@@ -65,6 +65,11 @@ size_t Cp1252ToUtf8(char* dst, size_t cap, const char* src, size_t len);
 // table for C.UTF-8, whatever locale the program runs in.
 int CharCells(uint32_t cp);
 
+// Display cells of the first characters of text (len bytes) that fit in
+// limit cells (limit < 0: all of them), never cutting a character; *bytes
+// (when given) receives the bytes they take.
+int64_t TextCells(const char* text, size_t len, int64_t limit, size_t* bytes = nullptr);
+
 // The code point of the valid UTF-8 sequence at p (len bytes, 1..4).
 uint32_t Utf8Decode(const unsigned char* p, size_t len);
 

@@ -420,8 +420,7 @@ static ConvertResult Convert(const CliArgs& args, const char* target, RunReport*
   if (args.threads > 0) s.threads = args.threads;
   CopyText(s.format, sizeof s.format, args.format);
   s.json = args.json;
-  s.fromStdin = std::strcmp(g_opnFName + PathFolderLen(g_opnFName), "-") == 0 &&
-                g_stdinSource;
+  s.fromStdin = g_stdinSource;
   g_toStdout = std::strcmp(target, "-") == 0;
   bool terminal = ShowsProgress(g_toStdout);
   g_terminal = terminal;

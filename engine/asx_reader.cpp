@@ -42,13 +42,6 @@ struct AsxState {
 };
 }  // namespace
 
-// The value of attribute name (any case), or null.
-static const char* Attribute(const XML_Char** atts, const char* name) {
-  for (; atts[0]; atts += 2)
-    if (EqualsNoCase(atts[0], name)) return atts[1];
-  return nullptr;
-}
-
 // "[hh:]mm:ss[.fff]" in milliseconds; 0 when it is no such time.
 static int32_t DurationMs(const char* v) {
   int64_t parts[3] = {0, 0, 0};
@@ -96,13 +89,13 @@ static void XMLCALL AsxStart(void* arg, const XML_Char* name, const XML_Char** a
     return;
   }
   if (EqualsNoCase(name, "ref")) {
-    const char* href = Attribute(atts, "href");
+    const char* href = XmlAttribute(atts, "href", true);
     if (!st->haveRef && href && href[std::strspn(href, " \t")]) {
       st->haveRef = true;
       CopyUtf8(st->ref, sizeof st->ref, href + std::strspn(href, " \t"));
     }
   } else if (EqualsNoCase(name, "duration")) {
-    const char* value = Attribute(atts, "value");
+    const char* value = XmlAttribute(atts, "value", true);
     if (value && st->ms <= 0) st->ms = DurationMs(value);
   } else {
     int f = EqualsNoCase(name, "title") ? A_TITLE : EqualsNoCase(name, "author") ? A_AUTHOR : -1;

@@ -128,8 +128,23 @@ bool IsStreamEntry(const char* text) {
   return !EqualsNoCaseN(text, "file:/", 6) && (SchemeLength(text) > 0 || std::strstr(text, "http://"));
 }
 
-static const char* LastPart(const char* path);
-static bool IsTrackNumber(const char* text);
+// The last part of a path written with "/" or "\\".
+static const char* LastPart(const char* path) {
+  const char* slash = std::strrchr(path, '/');
+  const char* back = std::strrchr(path, '\\');
+  const char* sep = slash > back ? slash : back;
+  return sep ? sep + 1 : path;
+}
+
+// 1 to 3 digits, optionally after a disc number and "-" ("1-03").
+static bool IsTrackNumber(const char* text) {
+  size_t n = std::strspn(text, "0123456789");
+  if (text[n] == '-' && n >= 1 && n <= 2) {
+    text += n + 1;
+    n = std::strspn(text, "0123456789");
+  }
+  return n >= 1 && n <= 3 && text[n] == '\0';
+}
 
 // A missing file's name read as a file name is: "Artist - Title.mp3" names
 // both (not "03 - Title.mp3", whose number is no artist). False when it
@@ -229,16 +244,6 @@ void NamesFromPath(const char* path, char* title, char* artist, const RunSetting
   *sep = '\0';
   if (!(sep = StrRSlash(work))) return;
   CopyUtf8(artist, MAXPATH, sep + 1);
-}
-
-// 1 to 3 digits, optionally after a disc number and "-" ("1-03").
-static bool IsTrackNumber(const char* text) {
-  size_t n = std::strspn(text, "0123456789");
-  if (text[n] == '-' && n >= 1 && n <= 2) {
-    text += n + 1;
-    n = std::strspn(text, "0123456789");
-  }
-  return n >= 1 && n <= 3 && text[n] == '\0';
 }
 
 // At most the first two characters of text as a decimal number.
@@ -357,14 +362,6 @@ void NamesFromListText(const char* text, char* title, char* artist, const RunSet
   }
   CopyText(title, MAXPATH, text);
   RemoveExt(title, s);
-}
-
-// The last part of a path written with "/" or "\\".
-static const char* LastPart(const char* path) {
-  const char* slash = std::strrchr(path, '/');
-  const char* back = std::strrchr(path, '\\');
-  const char* sep = slash > back ? slash : back;
-  return sep ? sep + 1 : path;
 }
 
 // True when text (len bytes) is the file name name, with or without its

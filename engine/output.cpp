@@ -95,17 +95,8 @@ static void PutBlanks(FILE* out, int64_t n) {
 static void PutColumn(FILE* out, const char* text, int32_t w) {
   int64_t width = w < 0 ? -static_cast<int64_t>(w) : w;
   int64_t limit = static_cast<int64_t>(w) - 1;  // < 0: no cut
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  size_t len = std::strlen(text);
-  size_t end = 0;
-  int64_t cells = 0;
-  while (end < len) {
-    size_t n = p[end] < 0x80 ? 1 : Utf8CharLen(p + end, len - end);
-    int c = p[end] < 0x80 ? 1 : CharCells(Utf8Decode(p + end, n));
-    if (limit >= 0 && cells + c > limit) break;
-    cells += c;
-    end += n;
-  }
+  size_t end;
+  int64_t cells = TextCells(text, std::strlen(text), limit, &end);
   std::fwrite(text, 1, end, out);
   if (width > kMaxPad) width = kMaxPad;
   PutBlanks(out, width - cells);

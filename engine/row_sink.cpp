@@ -113,10 +113,19 @@ static void CountRow(RowSink* sink) {
   if (sink->ctl->onRow) sink->ctl->onRow(sink->ctl);
 }
 
+// A row's time into the total: a negative one counts as 0, an unknown one
+// not at all. Returns the time as it counts.
+static int32_t CountTime(RowSink* sink, int32_t seconds) {
+  if (seconds == kNoTime) return seconds;
+  if (seconds < 0) seconds = 0;
+  sink->tsum += static_cast<uint64_t>(seconds);
+  return seconds;
+}
+
 // One row in JSON, which takes the whole row at once.
 static void WriteJsonRow(RowSink* sink, const char* artist, const char* title, int32_t seconds,
                          const char* entry) {
-  if (seconds != kNoTime && seconds > 0) sink->tsum += static_cast<uint64_t>(seconds);
+  CountTime(sink, seconds);
   JsonRow(sink->out, *sink->s, sink->rows == 0, artist, title, seconds, entry);
 }
 
@@ -131,11 +140,8 @@ static void WriteNames(RowSink* sink, const char* artist, const char* title) {
 
 static void WriteTime(RowSink* sink, int32_t seconds) {
   char timefmt[TIMEFMT_SIZE] = "";
-  if (seconds != kNoTime) {
-    if (seconds < 0) seconds = 0;
-    sink->tsum += static_cast<uint64_t>(seconds);
-    FormatTime(timefmt, seconds);
-  }
+  seconds = CountTime(sink, seconds);
+  if (seconds != kNoTime) FormatTime(timefmt, seconds);
   if (sink->book) {
     XlsxRow(sink->book, sink->heldArtist, sink->heldTitle, seconds);
     return;

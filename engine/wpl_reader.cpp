@@ -35,15 +35,9 @@ struct WplState {
 };
 }  // namespace
 
-static const char* Attribute(const XML_Char** atts, const char* name) {
-  for (; atts[0]; atts += 2)
-    if (std::strcmp(atts[0], name) == 0) return atts[1];
-  return nullptr;
-}
-
 // The text of an attribute, or null when it is missing or only blanks.
 static const char* Given(const XML_Char** atts, const char* name) {
-  const char* v = Attribute(atts, name);
+  const char* v = XmlAttribute(atts, name);
   if (!v) return nullptr;
   v += std::strspn(v, " \t\r\n");
   return *v ? v : nullptr;

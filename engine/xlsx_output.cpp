@@ -35,17 +35,10 @@ static const double kTimeColumnWidth = 10;
 // The number format of a time: hours past 24 stay hours.
 static const char kTimeFormat[] = "[h]:mm:ss";
 
-// Display cells of a UTF-8 text, as a terminal or a spreadsheet shows it.
+// Display cells of a name, as a terminal or a spreadsheet shows it, up to
+// the widest column.
 static int Cells(const char* text) {
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  size_t len = std::strlen(text);
-  int cells = 0;
-  for (size_t k = 0; k < len && cells < kMaxColumnCells;) {
-    size_t n = p[k] < 0x80 ? 1 : Utf8CharLen(p + k, len - k);
-    cells += p[k] < 0x80 ? 1 : CharCells(Utf8Decode(p + k, n));
-    k += n;
-  }
-  return std::min(cells, kMaxColumnCells);
+  return static_cast<int>(TextCells(text, std::strlen(text), kMaxColumnCells));
 }
 
 // The sheet's name: the list's file name without its extension, with the

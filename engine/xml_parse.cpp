@@ -145,6 +145,12 @@ void XmlEntryRow(XmlRun* run, const char* title, const char* artist, int32_t ms,
   SubmitJob(run->sink, job, lookUp && !IsStreamEntry(location));
 }
 
+const char* XmlAttribute(const XML_Char** atts, const char* name, bool anyCase) {
+  for (; atts[0]; atts += 2)
+    if (anyCase ? EqualsNoCase(atts[0], name) : std::strcmp(atts[0], name) == 0) return atts[1];
+  return nullptr;
+}
+
 const char* LocalName(const char* name, const char* ns) {
   const char* sep = std::strchr(name, kNsSep);
   if (!sep) return name;

@@ -50,6 +50,10 @@ int ReadXmlList(TextStream* in, XmlRun* run, void* state, XML_StartElementHandle
 void XmlEntryRow(XmlRun* run, const char* title, const char* artist, int32_t ms,
                  const char* location);
 
+// The value of the attribute name among expat's atts, or null; with
+// anyCase, the name's letters in any case.
+const char* XmlAttribute(const XML_Char** atts, const char* name, bool anyCase = false);
+
 // The local part of an element name when the element is in namespace ns or
 // in none; null for an element of any other namespace. ns null: only
 // elements without namespace count.

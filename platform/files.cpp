@@ -251,12 +251,25 @@ static bool MakeFolders(const std::string& path) {
   return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
+size_t UserFolderPath(const char* var, const char* home, const char* sub, char* out, size_t cap) {
+  const char* base = std::getenv(var);
+  const char* homeDir = std::getenv("HOME");
+  size_t n;
+  // A relative base folder is invalid and is ignored like an empty one.
+  if (base && base[0] == '/')
+    n = FormatText(out, cap, "%s/%s", base, sub);
+  else if (homeDir && homeDir[0] == '/')
+    n = FormatText(out, cap, "%s/%s/%s", homeDir, home, sub);
+  else
+    n = 0;
+  if (n + 1 >= cap) n = 0;
+  out[n] = '\0';
+  return n;
+}
+
 std::string CopyFolder(bool create) {
-  std::string cache;
-  const char* xdg = std::getenv("XDG_CACHE_HOME");
-  const char* home = std::getenv("HOME");
-  if (xdg && xdg[0] == '/') cache = std::string(xdg) + "/mirtun";
-  else if (home && home[0] == '/') cache = std::string(home) + "/.cache/mirtun";
+  char path[PATH_MAX];
+  std::string cache(path, UserFolderPath("XDG_CACHE_HOME", ".cache", "mirtun", path, sizeof path));
   struct stat st;
   if (!cache.empty() && (create ? MakeFolders(cache)
                                 : stat(cache.c_str(), &st) == 0 && S_ISDIR(st.st_mode)))

@@ -86,6 +86,13 @@ struct TargetFile {
 // and cannot be made, TMPDIR or /tmp.
 std::string CopyFolder(bool create);
 
+// A path in one of the user's base folders: $var/sub when the environment
+// variable var (XDG_CONFIG_HOME, XDG_CACHE_HOME) is an absolute path, else
+// $HOME/home/sub (home: ".config", ".cache"). Into out (cap bytes); empty
+// when neither is known or the path does not fit (a cut path would name
+// another file). Returns its length.
+size_t UserFolderPath(const char* var, const char* home, const char* sub, char* out, size_t cap);
+
 // Opens the target for writing. Returns 1 on success, 0 when it cannot be
 // created (t->error says why; nothing is left behind then).
 int OpenTargetFile(TargetFile* t, const char* path);

@@ -10,21 +10,7 @@
 #include "base/handles.h"
 #include "base/limits.h"
 #include "base/text.h"
-
-// The configuration folder of the user: $XDG_CONFIG_HOME when it is an
-// absolute path, else ~/.config.
-static bool ConfigFolder(char* out, size_t cap) {
-  const char* base = std::getenv("XDG_CONFIG_HOME");
-  const char* home = std::getenv("HOME");
-  size_t n;
-  if (base && base[0] == '/')
-    n = FormatText(out, cap, "%s", base);
-  else if (home && home[0])
-    n = FormatText(out, cap, "%s/.config", home);
-  else
-    return false;
-  return n + 1 < cap;
-}
+#include "platform/files.h"
 
 // value with a leading "~/" (MPD) or "$HOME/" (user-dirs.dirs) made
 // absolute. A path that does not fit is never cut: it would name another
@@ -90,11 +76,9 @@ static int ConfigValue(const char* path, const char* name, char sep, char* out, 
 
 // MPD reads the first of its configuration files that exists.
 static bool MpdMusicFolder(char* out, size_t cap) {
-  char config[PATH_MAX];
   char paths[3][PATH_MAX];
   int count = 0;
-  if (ConfigFolder(config, sizeof config) &&
-      FormatText(paths[count], PATH_MAX, "%s/mpd/mpd.conf", config) + 1 < PATH_MAX)
+  if (UserFolderPath("XDG_CONFIG_HOME", ".config", "mpd/mpd.conf", paths[count], PATH_MAX) > 0)
     ++count;
   const char* home = std::getenv("HOME");
   if (home && home[0] && FormatText(paths[count], PATH_MAX, "%s/.mpdconf", home) + 1 < PATH_MAX)
@@ -110,11 +94,10 @@ static bool MpdMusicFolder(char* out, size_t cap) {
 }
 
 static bool XdgMusicFolder(char* out, size_t cap) {
-  char config[PATH_MAX];
   char path[PATH_MAX];
   char value[PATH_MAX];
-  if (!ConfigFolder(config, sizeof config)) return false;
-  if (FormatText(path, sizeof path, "%s/user-dirs.dirs", config) + 1 >= sizeof path) return false;
+  if (UserFolderPath("XDG_CONFIG_HOME", ".config", "user-dirs.dirs", path, sizeof path) == 0)
+    return false;
   if (ConfigValue(path, "XDG_MUSIC_DIR", '=', value, sizeof value) != 1) return false;
   if (!ExpandHome(value, "$HOME", out, cap)) return false;
   // The folder is set to the home folder itself when the user has none.

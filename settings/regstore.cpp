@@ -70,20 +70,7 @@ static const char kRootName[] = "HKEY_CURRENT_USER";
 static const DWORD KEY_SET_VALUE = 0x0002;
 
 size_t RegStorePath(char* path, size_t cap) {
-  const char* base = std::getenv("XDG_CONFIG_HOME");
-  const char* home = std::getenv("HOME");
-  size_t n;
-  // A relative XDG_CONFIG_HOME is invalid and is ignored like an empty one.
-  if (base && base[0] == '/')
-    n = FormatText(path, cap, "%s/mirtun/mirtun.reg", base);
-  else if (home && home[0])
-    n = FormatText(path, cap, "%s/.config/mirtun/mirtun.reg", home);
-  else
-    n = 0;
-  // A path that does not fit is never cut: that would name another file.
-  if (n + 1 >= cap) n = 0;
-  path[n] = '\0';
-  return n;
+  return UserFolderPath("XDG_CONFIG_HOME", ".config", "mirtun/mirtun.reg", path, cap);
 }
 
 // Makes every missing folder above the file at path (mode 0700).

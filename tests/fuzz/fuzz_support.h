@@ -125,31 +125,45 @@ inline void CheckListing(const char* out, size_t len) {
   }
 }
 
-// Runs reader over the bytes as the list listName of the media folder, in
-// the style the first byte picks, and checks the listing.
-inline int RunReaderOn(READER reader, const char* listName, const uint8_t* data, size_t size) {
-  if (size < 2) return 0;
+// Writes a listing of the bytes as the list listName of the media folder,
+// in the style the first byte picks, through write(stream, out, settings),
+// and checks the listing. *result (when given) receives what write returned;
+// false when the bytes are too few or no stream could be had.
+template <typename Write>
+bool RunListingOn(const char* listName, const uint8_t* data, size_t size, Write write,
+                  int* result = nullptr) {
+  if (size < 2) return false;
   const RunSettings s = SettingsFrom(data[0], MediaFolder() + "/" + listName);
   FILE* in = fmemopen(const_cast<uint8_t*>(data + 1), size - 1, "rb");
-  if (!in) return 0;
+  if (!in) return false;
   char* buf = nullptr;
   size_t len = 0;
   FILE* out = open_memstream(&buf, &len);
   if (!out) {
     std::fclose(in);
-    return 0;
+    return false;
   }
+  int got;
   {
     TextStream ts;
     TsInit(&ts, in, 4096);
-    RowSink sink;
-    SinkInit(&sink, out, &s);
-    reader(&ts, &sink);
+    got = write(&ts, out, s);
   }
   std::fclose(in);
   std::fclose(out);
+  if (result) *result = got;
   CheckListing(buf, len);
   std::free(buf);
+  return true;
+}
+
+// Runs reader over the bytes as the list listName, as RunListingOn does.
+inline int RunReaderOn(READER reader, const char* listName, const uint8_t* data, size_t size) {
+  RunListingOn(listName, data, size, [reader](TextStream* ts, FILE* out, const RunSettings& s) {
+    RowSink sink;
+    SinkInit(&sink, out, &s);
+    return reader(ts, &sink);
+  });
   return 0;
 }
 
