@@ -1,7 +1,6 @@
 #include "engine/xlsx_output.h"
 
 #include <unistd.h>
-#include <xlsxwriter.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,8 +12,10 @@
 #include "base/text.h"
 #include "engine/output.h"
 #include "engine/row_sink.h"
+#include "engine/xlsx_lib.h"
 
 struct XlsxBook {
+  const XlsxLib* x = nullptr;
   FILE* file = nullptr;  // the workbook's bytes, an unnamed temporary file
   lxw_workbook* wb = nullptr;
   lxw_worksheet* ws = nullptr;
@@ -64,6 +65,12 @@ static void SheetName(const char* source, char* out, size_t cap) {
 
 XlsxBook* XlsxOpen(const RunSettings& s, int* error) {
   std::unique_ptr<XlsxBook> book(new XlsxBook);
+  book->x = Xlsx();
+  if (!book->x) {
+    *error = ELIBACC;
+    return nullptr;
+  }
+  const XlsxLib& x = *book->x;
   book->file = std::tmpfile();
   if (!book->file) {
     *error = errno;
@@ -74,31 +81,31 @@ XlsxBook* XlsxOpen(const RunSettings& s, int* error) {
   FormatText(path, sizeof path, "/proc/self/fd/%d", fileno(book->file));
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
-  book->wb = workbook_new_opt(path, &options);
+  book->wb = x.workbook_new_opt(path, &options);
   char sheet[MAXPATH];
   SheetName(s.source, sheet, sizeof sheet);
-  if (book->wb) book->ws = workbook_add_worksheet(book->wb, sheet);
+  if (book->wb) book->ws = x.workbook_add_worksheet(book->wb, sheet);
   if (!book->wb || !book->ws) {
     XlsxDiscard(book.release());
     *error = ENOMEM;
     return nullptr;
   }
-  book->bold = workbook_add_format(book->wb);
-  format_set_bold(book->bold);
-  book->time = workbook_add_format(book->wb);
-  format_set_num_format(book->time, kTimeFormat);
-  book->boldTime = workbook_add_format(book->wb);
-  format_set_bold(book->boldTime);
-  format_set_num_format(book->boldTime, kTimeFormat);
+  book->bold = x.workbook_add_format(book->wb);
+  x.format_set_bold(book->bold);
+  book->time = x.workbook_add_format(book->wb);
+  x.format_set_num_format(book->time, kTimeFormat);
+  book->boldTime = x.workbook_add_format(book->wb);
+  x.format_set_bold(book->boldTime);
+  x.format_set_num_format(book->boldTime, kTimeFormat);
   book->artistFirst = s.artistFirst;
   book->total = s.total;
   book->formula = s.formula;
   const char* first = s.artistFirst ? "Interpret" : "Titel";
   const char* second = s.artistFirst ? "Titel" : "Interpret";
-  worksheet_write_string(book->ws, 0, 0, first, book->bold);
-  worksheet_write_string(book->ws, 0, 1, second, book->bold);
-  worksheet_write_string(book->ws, 0, 2, "Zeit", book->bold);
-  worksheet_freeze_panes(book->ws, 1, 0);
+  x.worksheet_write_string(book->ws, 0, 0, first, book->bold);
+  x.worksheet_write_string(book->ws, 0, 1, second, book->bold);
+  x.worksheet_write_string(book->ws, 0, 2, "Zeit", book->bold);
+  x.worksheet_freeze_panes(book->ws, 1, 0);
   book->widest[0] = Cells(first);
   book->widest[1] = Cells(second);
   book->row = 1;
@@ -106,37 +113,40 @@ XlsxBook* XlsxOpen(const RunSettings& s, int* error) {
 }
 
 void XlsxRow(XlsxBook* book, const char* artist, const char* title, int32_t seconds) {
+  const XlsxLib& x = *book->x;
   const char* cells[2] = {book->artistFirst ? artist : title, book->artistFirst ? title : artist};
   for (int c = 0; c < 2; ++c) {
-    worksheet_write_string(book->ws, book->row, static_cast<lxw_col_t>(c), cells[c], nullptr);
+    x.worksheet_write_string(book->ws, book->row, static_cast<lxw_col_t>(c), cells[c], nullptr);
     book->widest[c] = std::max(book->widest[c], Cells(cells[c]));
   }
   if (seconds != kNoTime)
-    worksheet_write_number(book->ws, book->row, 2, std::max(seconds, 0) / 86400.0, book->time);
+    x.worksheet_write_number(book->ws, book->row, 2, std::max(seconds, 0) / 86400.0, book->time);
   ++book->row;
 }
 
 void XlsxTotal(XlsxBook* book, uint64_t tsum, int32_t rows) {
   if (!book->total || rows == 0 || tsum == 0) return;
-  worksheet_write_string(book->ws, book->row, 1, "Gesamtzeit", book->bold);
+  const XlsxLib& x = *book->x;
+  x.worksheet_write_string(book->ws, book->row, 1, "Gesamtzeit", book->bold);
   double days = static_cast<double>(tsum) / 86400.0;
   if (book->formula) {
     char sum[48];
     FormatText(sum, sizeof sum, "=SUM(C2:C%u)", static_cast<unsigned>(book->row));
-    worksheet_write_formula_num(book->ws, book->row, 2, sum, book->boldTime, days);
+    x.worksheet_write_formula_num(book->ws, book->row, 2, sum, book->boldTime, days);
   } else {
-    worksheet_write_number(book->ws, book->row, 2, days, book->boldTime);
+    x.worksheet_write_number(book->ws, book->row, 2, days, book->boldTime);
   }
   ++book->row;
 }
 
 bool XlsxClose(XlsxBook* book, FILE* out, int* error) {
   std::unique_ptr<XlsxBook> owned(book);
+  const XlsxLib& x = *book->x;
   for (int c = 0; c < 2; ++c)
-    worksheet_set_column(book->ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+    x.worksheet_set_column(book->ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
                          book->widest[c] + 2, nullptr);
-  worksheet_set_column(book->ws, 2, 2, kTimeColumnWidth, nullptr);
-  lxw_error rc = workbook_close(book->wb);
+  x.worksheet_set_column(book->ws, 2, 2, kTimeColumnWidth, nullptr);
+  lxw_error rc = x.workbook_close(book->wb);
   book->wb = nullptr;
   bool ok = rc == LXW_NO_ERROR;
   if (!ok) *error = rc == LXW_ERROR_MEMORY_MALLOC_FAILED ? ENOMEM : EIO;
@@ -166,7 +176,7 @@ void XlsxDiscard(XlsxBook* book) {
   if (!book) return;
   // A workbook never closed leaves the library's temporary files open; it
   // is closed into the temporary file, which goes with it.
-  if (book->wb) workbook_close(book->wb);
+  if (book->wb) book->x->workbook_close(book->wb);
   if (book->file) std::fclose(book->file);
   delete book;
 }

@@ -24,6 +24,7 @@ const char* ErrorText(int err) {
     case EMFILE:
     case ENFILE: return "zu viele offene Dateien";
     case ENOMEM: return "zu wenig Speicher";
+    case ELIBACC: return "eine benötigte Bibliothek fehlt";
     case EBUSY:
     case ETXTBSY: return "die Datei ist in Benutzung";
     default: break;

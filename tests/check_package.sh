@@ -81,6 +81,13 @@ for lib in libavformat libavcodec libavutil; do
   has_dep "$lib$major" || fail "Depends lacks $lib$major"
   dpkg-query -W "$lib$major" >/dev/null 2>&1 || fail "$lib$major is no Debian package here"
 done
+# So is libxlsxwriter: its package by the same rule, from its SONAME.
+soname=$(objdump -p "$(c++ -print-file-name=libxlsxwriter.so)" |
+  awk '$1 == "SONAME" {print $2}')
+xlsx_pkg=$(echo "$soname" | sed -n 's/^\(lib.*\)\.so\.\([0-9]*\)$/\1\2/p')
+[ -n "$xlsx_pkg" ] || fail "no SONAME for libxlsxwriter"
+has_dep "$xlsx_pkg" || fail "Depends lacks $xlsx_pkg"
+dpkg-query -W "$xlsx_pkg" >/dev/null 2>&1 || fail "$xlsx_pkg is no Debian package here"
 
 # ---- Files ----
 dpkg-deb -c "$deb" | awk '{print $6}' >"$work/list"
