@@ -28,9 +28,20 @@ struct Span {
 int Spans(const MediaBytes& f, Span out[3]) {
   int n = 0;
   if (f.head && f.headLen > 0) out[n++] = {f.head, f.headPos, f.headLen};
-  if (f.tail && f.tailLen > 0) out[n++] = {f.tail, f.tailPos, f.tailLen};
+  if (f.tail && f.tail->len > 0) out[n++] = {f.tail->bytes, f.tail->pos, f.tail->len};
   if (f.window && f.window->len > 0) out[n++] = {f.window->bytes, f.window->pos, f.window->len};
   return n;
+}
+
+// Reads the tail when [pos, pos + n) lies in it and it has not been read:
+// true when it was read now. A read reaching further back goes to the file
+// itself, which saves the call.
+bool ReadTail(const MediaBytes& f, int64_t pos, int64_t n) {
+  MediaTail* t = f.tail;
+  if (!t || t->read || pos < t->pos || n > f.size - pos) return false;
+  t->read = true;
+  t->len = PreadFull(f.fd, t->bytes, f.size - t->pos, t->pos);
+  return t->len > 0;
 }
 
 // The window filled with the bytes from pos on; false when none could be
@@ -52,14 +63,15 @@ MediaBytes LoadMediaBytes(int fd, int64_t size, MediaBuffers* b) {
   f.size = size > 0 ? size : 0;
   f.window = &b->window;
   b->window.len = 0;
-  int64_t headWant = f.size <= kMediaHeadBytes + kMediaTailBytes ? f.size : kMediaHeadBytes;
+  int64_t headWant = f.size <= kMediaWholeBytes ? f.size : kMediaHeadBytes;
   f.head = b->head;
   f.headLen = headWant > 0 ? PreadFull(fd, b->head, headWant, 0) : 0;
-  if (f.headLen == headWant && f.size > headWant) {
+  if (f.size > headWant) {
     int64_t n = f.size - headWant < kMediaTailBytes ? f.size - headWant : kMediaTailBytes;
-    f.tail = b->tail;
-    f.tailPos = f.size - n;
-    f.tailLen = PreadFull(fd, b->tail, n, f.tailPos);
+    f.tail = &b->tail;
+    b->tail.pos = f.size - n;
+    b->tail.len = 0;
+    b->tail.read = false;
   }
   return f;
 }
@@ -80,6 +92,8 @@ const unsigned char* HeldBytes(const MediaBytes& f, int64_t pos, int64_t n) {
 const unsigned char* PeekBytes(const MediaBytes& f, int64_t pos, int64_t n) {
   if (pos < 0 || n <= 0 || pos > f.size || n > f.size - pos) return nullptr;
   if (const unsigned char* p = HeldBytes(f, pos, n)) return p;
+  if (ReadTail(f, pos, n))
+    if (const unsigned char* p = HeldBytes(f, pos, n)) return p;
   if (!f.window || n > kMediaWindowBytes || !FillWindow(f, pos) || f.window->len < n)
     return nullptr;
   return f.window->bytes;
@@ -88,7 +102,9 @@ const unsigned char* PeekBytes(const MediaBytes& f, int64_t pos, int64_t n) {
 int64_t CopyBytes(const MediaBytes& f, int64_t pos, void* out, int64_t n) {
   if (pos < 0 || n <= 0 || pos >= f.size) return 0;
   if (n > f.size - pos) n = f.size - pos;
-  if (const unsigned char* held = HeldBytes(f, pos, n)) {
+  const unsigned char* held = HeldBytes(f, pos, n);
+  if (!held && ReadTail(f, pos, n)) held = HeldBytes(f, pos, n);
+  if (held) {
     std::memcpy(out, held, static_cast<size_t>(n));
     return n;
   }

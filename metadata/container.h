@@ -8,23 +8,35 @@
 #include <cstddef>
 #include <cstdint>
 
-// What a media file is read through: its head and its tail, each read once
-// when the file is opened, and one window that a read of a few bytes
-// elsewhere fills (the frames after a cover picture, a page in the
-// middle). The head holds an ordinary ID3v2 tag and the first MPEG frames
-// after it, the tail an ID3v1 trailer and an APE footer, so that a common
-// file is read in one or two calls; only a larger read goes to the file
-// directly. Every byte copied out of the page cache costs time as well:
-// the buffers are no larger than that.
-constexpr int64_t kMediaHeadBytes = 8192;
+// What a media file is read through: its head, read when the file is
+// opened; its tail, read when a few bytes of it are first asked for; and
+// one window that a read of a few bytes elsewhere fills (the frames after a
+// cover picture, a page in the middle). The head holds an ordinary ID3v2
+// tag and the first MPEG frames after it, the tail an ID3v1 trailer and an
+// APE footer, which a file fully tagged in its head is never asked for; a
+// common file is read in one or two calls; only a larger read goes to the
+// file directly. For a file in the page cache, copying its bytes out is
+// most of the time it takes: the buffers are no larger than that. A file no
+// larger than kMediaWholeBytes is read whole in one call; the call saved
+// costs about what copying its bytes beyond the head does.
+constexpr int64_t kMediaHeadBytes = 4096;
 constexpr int64_t kMediaTailBytes = 1024;
-constexpr int64_t kMediaWindowBytes = 8192;
+constexpr int64_t kMediaWindowBytes = 4096;
+constexpr int64_t kMediaWholeBytes = 2 * kMediaHeadBytes + kMediaTailBytes;
 
 // The window's bytes: [pos, pos + len) of the file.
 struct MediaWindow {
   unsigned char bytes[kMediaWindowBytes];
   int64_t pos = 0;
   int64_t len = 0;
+};
+
+// The tail's bytes: [pos, pos + len) of the file once read.
+struct MediaTail {
+  unsigned char bytes[kMediaTailBytes];
+  int64_t pos = 0;
+  int64_t len = 0;
+  bool read = false;
 };
 
 // An open media file as the readers see it: bytes already in buffers
@@ -35,23 +47,21 @@ struct MediaBytes {
   const unsigned char* head = nullptr;  // file bytes [headPos, headPos + headLen)
   int64_t headPos = 0;
   int64_t headLen = 0;
-  const unsigned char* tail = nullptr;  // file bytes [tailPos, tailPos + tailLen)
-  int64_t tailPos = 0;
-  int64_t tailLen = 0;
+  MediaTail* tail = nullptr;      // not owned; null: the head holds the file
   MediaWindow* window = nullptr;  // not owned; null: every other read goes to the file
 };
 
-// The buffers behind a MediaBytes: a file no larger than the head and the
-// tail together is read whole into the head.
+// The buffers behind a MediaBytes: a small file is read whole into the
+// head.
 struct MediaBuffers {
-  unsigned char head[kMediaHeadBytes + kMediaTailBytes];
-  unsigned char tail[kMediaTailBytes];
+  unsigned char head[kMediaWholeBytes];
+  MediaTail tail;
   MediaWindow window;
 };
 
 // The file at fd (size bytes, never read past) as seen through b: its head
-// and, beyond the head, its tail read now. A read that fails leaves its
-// buffer empty; those bytes are then asked of the file when needed.
+// read now. A read that fails leaves its buffer empty; those bytes are then
+// asked of the file when needed.
 MediaBytes LoadMediaBytes(int fd, int64_t size, MediaBuffers* b);
 
 // Copies n bytes at pos into out, from the buffers when they hold them; false

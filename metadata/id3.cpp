@@ -563,13 +563,13 @@ int32_t ReadTagsIn(const MediaBytes& f, char* title, char* artist, size_t strsiz
   TagStream ts;
   ts.file = &f;
   ts.size = static_cast<uint64_t>(f.size);
-  // Both tags are read, the trailer first (it lies at the end, the header
-  // read then goes on from the start), and each field is taken from the
-  // fuller one: a trailer cuts its texts to 30 characters.
+  // Each field is taken from the header's tag when it has the field, else
+  // from the trailer, which cuts its texts to 30 characters: the trailer,
+  // at the file's end, is read only when the header leaves a field empty.
   size_t cap = strsize < MAXPATH ? strsize : MAXPATH;
-  char t1[MAXPATH], a1[MAXPATH], t2[MAXPATH] = "", a2[MAXPATH] = "";
-  bool v1 = TrailerTags(&ts, t1, a1, cap);
+  char t1[MAXPATH] = "", a1[MAXPATH] = "", t2[MAXPATH] = "", a2[MAXPATH] = "";
   bool v2 = HeaderTags(&ts, t2, a2, cap);
+  bool v1 = (!t2[0] || !a2[0]) && TrailerTags(&ts, t1, a1, cap);
   int32_t found = 0;
   if (ChooseText(title, strsize, t2, v1, t1)) found |= ID3_TITLE;
   if (ChooseText(artist, strsize, a2, v1, a1)) found |= ID3_ARTIST;

@@ -158,16 +158,19 @@ TEST(GetMP3Length, FrameHeadersGiveTheDemuxersTime) {
             GetDemuxedLength((dir / "one_odd.mp3").c_str()));
 }
 
-// A common MP3 file, its ID3v2 tag and first frames in the head and an
-// ID3v1 trailer at its end, is answered by the head and the tail read when
-// it is opened: nothing more is read from it.
+// A common MP3 file, its ID3v2 tag and first frames in the head, is answered
+// by the head read when it is opened; its end is read only when the tag
+// leaves a name to the ID3v1 trailer there. Nothing more is read.
 TEST(MediaBytes, HeadAndTailAnswerACommonFile) {
   TempDir dir;
-  const std::string tag = id3::Tag(id3::Text("TIT2", "Song") + std::string(2000, '\0'));
+  const std::string pad(2000, '\0');
   const std::string xing = ReadFile(Fixture("vbr_xing.mp3")).substr(20);  // without its tag
-  const struct { const char* name; std::string bytes; } cases[] = {
-      {"whole.mp3", id3::Tag(id3::Text("TIT2", "Song")) + xing + id3::Trailer("", "Band")},
-      {"head_and_tail.mp3", tag + xing + id3::Trailer("", "Band")},
+  const struct { const char* name; std::string bytes; bool tail; } cases[] = {
+      {"whole.mp3", id3::Tag(id3::Text("TIT2", "Song")) + xing + id3::Trailer("", "Band"), false},
+      {"head.mp3", id3::Tag(id3::Text("TIT2", "Song") + id3::Text("TPE1", "Band") + pad) + xing +
+                       id3::Trailer("Other", "Other"), false},
+      {"head_and_tail.mp3", id3::Tag(id3::Text("TIT2", "Song") + pad) + xing +
+                                id3::Trailer("", "Band"), true},
   };
   for (const auto& c : cases) {
     std::string path = dir / c.name;
@@ -176,12 +179,17 @@ TEST(MediaBytes, HeadAndTailAnswerACommonFile) {
     UniqueFd file(OpenRegularFile(path.c_str(), &size));
     MediaBuffers buffers;
     MediaBytes f = LoadMediaBytes(file.fd, size, &buffers);
-    f.fd = -1;  // any further read fails
+    // The tail, when it is to be read, is read once; any further read fails.
+    if (c.tail) {
+      ASSERT_NE(PeekBytes(f, size - 128, 128), nullptr) << c.name;
+    }
+    f.fd = -1;
     char t[512] = "", a[512] = "";
     EXPECT_EQ(ReadTagsIn(f, t, a, sizeof t), 1) << c.name;
     EXPECT_EQ(std::string(t) + "|" + a, "Song|Band") << c.name;
     EXPECT_EQ(GetMP3LengthIn(path.c_str(), f), 3056) << c.name;
     EXPECT_EQ(GetDemuxedLength(path.c_str()), 3056) << c.name;
+    EXPECT_EQ(f.tail && f.tail->read, c.tail) << c.name;
   }
 }
 
