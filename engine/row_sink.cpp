@@ -1,5 +1,6 @@
 #include "engine/row_sink.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -10,16 +11,27 @@
 #include "engine/entry.h"
 #include "engine/json_output.h"
 #include "engine/xlsx_output.h"
+#include "platform/cpu.h"
 
 namespace {
 // Jobs resolved ahead of the row being written.
-constexpr size_t kWindow = 64;
-// Files in the page cache are read fastest on one thread: several threads
-// opening files contend in the kernel. A job that takes this long waited
-// for a disk or a network: from then on the threads read ahead.
-constexpr auto kSlowJob = std::chrono::microseconds(500);
+constexpr size_t kWindow = 128;
+// Files in the page cache cost processor time only. The first ones are read
+// on the writer's thread alone, as threads would not pay for a short list;
+// once reading has taken this long, the list is long enough, and as many
+// threads as there are processors share it, in batches large enough that
+// handing them over costs little beside the reading. (Starting a thread
+// takes well under a tenth of this.)
+constexpr auto kBusyReading = std::chrono::milliseconds(1);
 
 enum SlotState { SLOT_FREE, SLOT_QUEUED, SLOT_DONE };
+// How the jobs that read files are run: on the writer's thread; on one
+// thread per processor (the files are in the page cache); on every thread
+// the run may have, a few jobs at a time, so that many reads are under way
+// at once (a thread had to wait for a disk or a network).
+enum AheadMode { AHEAD_NONE, AHEAD_BUSY, AHEAD_SLOW };
+
+using Clock = std::chrono::steady_clock;
 }  // namespace
 
 // Runs a job's function and keeps what its files could not give.
@@ -29,24 +41,40 @@ static void Resolve(RowJob* job, const RunSettings& s) {
   job->fileError = TakeFileError();
 }
 
+// A run of jobs handed to a worker at once: positions [first, end) of the
+// list; the ones among them still queued are its to resolve.
+struct Batch {
+  size_t first, end;
+};
+
 struct Pipeline {
-  std::vector<RowJob> jobs;
+  std::unique_ptr<RowJob[]> jobs{new RowJob[kWindow]};
   std::vector<SlotState> state;
   size_t head = 0;  // the oldest job not written
   size_t tail = 0;  // the next job to fill
+  size_t held = 0;  // the first job not yet handed to the workers
+  size_t heldQueued = 0;  // jobs from held on that wait for a worker
   std::mutex lock;
-  std::condition_variable work;  // a job is queued, or the workers are to stop
+  std::condition_variable work;  // a batch is queued, or the workers are to stop
   std::condition_variable ready;  // a job is done
-  std::deque<size_t> queue;
+  std::deque<Batch> queue;
   std::vector<std::thread> workers;
-  int idle = 0;                // workers waiting for a job
-  bool ahead = false;          // jobs go to the workers (reading is slow)
+  int idle = 0;                // workers waiting for a batch
+  AheadMode mode = AHEAD_NONE;
+  size_t batch = 1;            // jobs handed over at once
+  Clock::duration reading{0};  // time the writer's thread spent reading files
+  int64_t sleeps;              // the writer thread's sleeps before its last job
+  int cores = 0;               // processors to use; 0: not asked yet
+  bool slowSeen = false;       // a worker had to wait for a file
   bool writerWaiting = false;  // the writer waits for a job to be done
   bool stopping = false;
   const RunSettings* s;
 
   explicit Pipeline(const RunSettings* settings)
-      : jobs(kWindow), state(kWindow, SLOT_FREE), ahead(settings->aheadAtOnce), s(settings) {}
+      : state(kWindow, SLOT_FREE), sleeps(ThreadSleeps()), s(settings) {
+    if (settings->aheadAtOnce == AHEAD_PER_CORE) GoAhead(AHEAD_BUSY);
+    if (settings->aheadAtOnce == AHEAD_EVERY_THREAD) GoAhead(AHEAD_SLOW);
+  }
   ~Pipeline() {
     {
       std::lock_guard<std::mutex> g(lock);
@@ -56,14 +84,34 @@ struct Pipeline {
     for (std::thread& t : workers) t.join();
   }
 
-  // Runs the oldest queued job; called with the lock held.
-  void RunOne(std::unique_lock<std::mutex>& g) {
-    size_t k = queue.front();
+  // Hands the held jobs to the workers; called with the lock held.
+  void Publish() {
+    if (heldQueued > 0) {
+      queue.push_back(Batch{held, tail});
+      if (idle > 0) work.notify_one();
+    }
+    held = tail;
+    heldQueued = 0;
+  }
+
+  // Resolves the queued jobs of the oldest batch; called with the lock held.
+  void RunBatch(std::unique_lock<std::mutex>& g) {
+    Batch b = queue.front();
     queue.pop_front();
+    size_t mine[kWindow];
+    size_t n = 0;
+    for (size_t i = b.first; i < b.end; ++i)
+      if (state[i % kWindow] == SLOT_QUEUED) mine[n++] = i % kWindow;
+    // Whether reading made this thread sleep; no longer asked once every
+    // thread reads.
+    bool ask = mode != AHEAD_SLOW;
     g.unlock();
-    Resolve(&jobs[k], *s);
+    int64_t before = ask ? ThreadSleeps() : 0;
+    for (size_t j = 0; j < n; ++j) Resolve(&jobs[mine[j]], *s);
+    bool waited = ask && ThreadSleeps() > before;
     g.lock();
-    state[k] = SLOT_DONE;
+    for (size_t j = 0; j < n; ++j) state[mine[j]] = SLOT_DONE;
+    slowSeen |= waited;
     if (writerWaiting) ready.notify_one();
   }
 
@@ -74,15 +122,27 @@ struct Pipeline {
       work.wait(g, [this] { return stopping || !queue.empty(); });
       --idle;
       if (stopping) return;
-      RunOne(g);
+      RunBatch(g);
     }
   }
 
-  // Threads are started by the first job that reads files.
-  void StartWorkers() {
-    if (!workers.empty()) return;
-    int n = s->threads;
-    for (int k = 0; k < n; ++k) workers.emplace_back([this] { Work(); });
+  // From now on jobs that read files go to the workers: when reading is
+  // slow, to every thread the run may have, a few jobs at a time; when it
+  // is only long, to one thread per processor beside the writer's, which
+  // helps whenever it would wait. Each worker has about four batches of
+  // the window, so that it finds the next one queued when it is done.
+  void GoAhead(AheadMode m) {
+    if (m <= mode) return;
+    int threads = s->threads;
+    if (m == AHEAD_BUSY) {
+      if (cores == 0) cores = UsableCores();
+      threads = std::min(threads, cores);
+    }
+    if (threads < 2) return;  // the writer's thread is one of them
+    --threads;
+    mode = m;
+    while (static_cast<int>(workers.size()) < threads) workers.emplace_back([this] { Work(); });
+    batch = std::max<size_t>(1, kWindow / (4 * workers.size()));
   }
 };
 
@@ -154,9 +214,12 @@ static void WriteTime(RowSink* sink, int32_t seconds) {
 static void WaitDone(RowSink* sink, std::unique_lock<std::mutex>& g, size_t k) {
   Pipeline* p = sink->pipe.get();
   while (p->state[k] != SLOT_DONE && !Cancelled(sink)) {
-    // Rather than wait idle, the writer takes a queued job itself.
+    // Rather than wait idle, the writer takes a queued batch itself, the
+    // oldest first; with none queued, the jobs not yet handed over, which
+    // the job waited for may be among.
+    if (p->queue.empty()) p->Publish();
     if (!p->queue.empty()) {
-      p->RunOne(g);
+      p->RunBatch(g);
       continue;
     }
     p->writerWaiting = true;
@@ -217,22 +280,33 @@ void SubmitJob(RowSink* sink, RowJob* job, bool readsFiles) {
     return;
   }
   size_t k = p->tail % kWindow;
-  bool parallel = readsFiles && job->resolve && sink->s->threads > 1 && p->ahead;
-  if (!parallel && job->resolve) {
-    auto start = std::chrono::steady_clock::now();
+  bool toWorkers = readsFiles && job->resolve && p->mode != AHEAD_NONE;
+  if (!toWorkers && job->resolve) {
+    Clock::time_point start = Clock::now();
     Resolve(job, *sink->s);
-    if (readsFiles && std::chrono::steady_clock::now() - start > kSlowJob) p->ahead = true;
+    if (readsFiles && sink->s->threads > 1) {
+      p->reading += Clock::now() - start;
+      // The thread slept since its last job: it waited for a disk or a
+      // network (now and then for a slow reader of the listing, which
+      // reading ahead does not harm).
+      int64_t sleeps = ThreadSleeps();
+      if (sleeps > p->sleeps)
+        p->GoAhead(AHEAD_SLOW);
+      else if (p->reading > kBusyReading)
+        p->GoAhead(AHEAD_BUSY);
+      p->sleeps = sleeps;
+    }
   }
   std::unique_lock<std::mutex> g(p->lock);
   ++p->tail;
-  if (parallel) {
-    p->StartWorkers();
+  if (toWorkers) {
     p->state[k] = SLOT_QUEUED;
-    p->queue.push_back(k);
-    if (p->idle > 0) p->work.notify_one();
+    if (++p->heldQueued >= p->batch) p->Publish();
   } else {
     p->state[k] = SLOT_DONE;
+    if (p->heldQueued == 0) p->held = p->tail;
   }
+  if (p->slowSeen) p->GoAhead(AHEAD_SLOW);
   WriteDone(sink, g, false);
 }
 

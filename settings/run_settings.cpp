@@ -52,6 +52,6 @@ RunSettings TakeRunSettings() {
   s.fromStdin = false;
   s.format[0] = '\0';
   s.threads = ThreadsFromEnvironment();
-  s.aheadAtOnce = false;
+  s.aheadAtOnce = AHEAD_MEASURED;
   return s;
 }

@@ -15,6 +15,11 @@ struct ExtTable {
   int32_t count;
 };
 
+// How the threads that read files start: as the run finds reading (the
+// program's way), or from the first entry on, one per processor as for
+// files in the page cache, or all of them as for a slow disk.
+enum AheadAtOnce : int8_t { AHEAD_MEASURED, AHEAD_PER_CORE, AHEAD_EVERY_THREAD };
+
 struct RunSettings {
   bool json;         // one JSON document, for scripts; before every other style
   bool xlsx;         // a workbook (XLSX); before every other style but JSON
@@ -43,9 +48,10 @@ struct RunSettings {
   // 1 reads each file when its row is written. Not stored: the
   // environment's MIRTUN_THREADS (1..64) or 8.
   int32_t threads;
-  // The threads read ahead from the first entry on, not only once reading
-  // turns out slow (see engine/row_sink.cpp); for tests of the threads.
-  bool aheadAtOnce;
+  // Whether the threads read ahead from the first entry on, not only once
+  // reading turns out long or slow (see engine/row_sink.cpp); for tests of
+  // the threads.
+  AheadAtOnce aheadAtOnce;
 };
 
 // The record as it is now.

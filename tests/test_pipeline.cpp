@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -11,6 +12,7 @@
 
 #include "base/text.h"
 #include "engine/convert.h"
+#include "platform/cpu.h"
 #include "id3_tags.h"
 #include "support.h"
 
@@ -22,14 +24,16 @@ std::string Fixture(const char* name) {
 }
 
 // The listing of the source at path with the given threads, in the import
-// style.
-std::string Listing(const std::string& path, int threads, RunControl* ctl = nullptr) {
+// style; more than one thread reads ahead from the first entry on, every
+// thread or one per processor.
+std::string Listing(const std::string& path, int threads,
+                    AheadAtOnce ahead = AHEAD_EVERY_THREAD) {
   FreshSettings();
   g_tfmtFlag = 0;
   CopyText(g_opnFName, sizeof g_opnFName, path.c_str());
   RunSettings s = TakeRunSettings();
   s.threads = threads;
-  s.aheadAtOnce = threads > 1;
+  s.aheadAtOnce = threads > 1 ? ahead : AHEAD_MEASURED;
   char* buf = nullptr;
   size_t len = 0;
   FILE* out = open_memstream(&buf, &len);
@@ -37,7 +41,7 @@ std::string Listing(const std::string& path, int threads, RunControl* ctl = null
   if (in) {
     TextStream ts;
     TsInit(&ts, in);
-    WriteListing(&ts, out, s, nullptr, ctl);
+    WriteListing(&ts, out, s, nullptr, nullptr);
     std::fclose(in);
   }
   std::fclose(out);
@@ -92,6 +96,9 @@ TEST(Pipeline, ThreadsGiveTheSameBytes) {
     EXPECT_EQ(std::count(one.begin(), one.end(), '\n'), 301) << list;
     EXPECT_EQ(Listing(lib.dir / list, 8), one) << list;
     EXPECT_EQ(Listing(lib.dir / list, 3), one) << list;
+    EXPECT_EQ(Listing(lib.dir / list, 8, AHEAD_PER_CORE), one) << list;
+    // The program's own way: one thread while reading is short, then more.
+    EXPECT_EQ(Listing(lib.dir / list, 8, AHEAD_MEASURED), one) << list;
   }
 }
 
@@ -145,7 +152,7 @@ TEST(Pipeline, ProgressAndStopping) {
       CopyText(g_opnFName, sizeof g_opnFName, (lib.dir / list).c_str());
       RunSettings s = TakeRunSettings();
       s.threads = threads;
-      s.aheadAtOnce = true;
+      s.aheadAtOnce = AHEAD_EVERY_THREAD;
       std::string target = lib.dir / "out.txt";
       // A whole run: every row counted.
       RunControl all;
@@ -166,4 +173,15 @@ TEST(Pipeline, ProgressAndStopping) {
         EXPECT_NE(e.path().filename().string().rfind(".out.txt.", 0), 0u) << e.path();
     }
   }
+}
+
+// The sign that reading waits for a disk, which sets every thread reading:
+// a thread's sleep counts, its computing does not, however long it takes.
+TEST(Pipeline, OnlySleepingCountsAsWaiting) {
+  int64_t before = ThreadSleeps();
+  volatile uint64_t sum = 0;
+  for (uint64_t k = 0; k < 20000000; ++k) sum = sum + k;
+  EXPECT_EQ(ThreadSleeps(), before);
+  usleep(1000);
+  EXPECT_GT(ThreadSleeps(), before);
 }
