@@ -171,9 +171,29 @@ bool EditList(Walk* w, const Atom& elst) {
 
 bool Children(Walk* w, const Atom& parent, int depth);
 
-// The sample descriptions: at least one, each atom within the table.
+// The largest sample description looked into; real ones (an AAC or ALAC
+// entry, a QuickTime "wave" atom, a video codec's parameter sets) are far
+// smaller.
+constexpr int64_t kMaxDescription = 4096;
+
+// True when a sample description's bytes hold the type of an atom that
+// changes what the demuxer reports. It reads the atoms after a
+// description's fixed fields with its general table, so a movie header or
+// a track there (seen only in damaged files) would count as if it stood in
+// the movie. Found by its four letters anywhere: a codec's own bytes that
+// happen to spell one only send the file to the demuxer.
+bool HoldsMovieAtoms(const unsigned char* b, int64_t n) {
+  static const char kTypes[][5] = {"moov", "mvhd", "trak", "mdia", "mdhd", "edts", "elst",
+                                   "udta", "meta", "ilst", "keys", "mvex", "cmov"};
+  for (const char* t : kTypes)
+    if (memmem(b, static_cast<size_t>(n), t, 4)) return true;
+  return false;
+}
+
+// The sample descriptions: at least one, each atom within the table and
+// small, none holding atoms of the movie.
 bool Descriptions(Walk* w, const Atom& stsd) {
-  unsigned char b[8];
+  unsigned char b[kMaxDescription];
   if (stsd.end - stsd.body < 8 || !ReadBytes(*w->f, stsd.body, b, 8)) return false;
   uint32_t count = Be32(b + 4);
   if (count == 0 || count > 64) return false;
@@ -181,7 +201,8 @@ bool Descriptions(Walk* w, const Atom& stsd) {
   for (uint32_t k = 0; k < count; ++k) {
     if (stsd.end - pos < 16 || !ReadBytes(*w->f, pos, b, 4)) return false;
     uint32_t size = Be32(b);
-    if (size < 16 || size > stsd.end - pos) return false;
+    if (size < 16 || size > stsd.end - pos || size > kMaxDescription) return false;
+    if (!ReadBytes(*w->f, pos + 8, b, size - 8) || HoldsMovieAtoms(b, size - 8)) return false;
     pos += size;
   }
   return true;
