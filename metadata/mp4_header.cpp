@@ -98,6 +98,29 @@ bool FreeFormItem(Walk* w, const Atom& item) {
 
 bool Child(Walk* w, const Atom& a, int depth);
 
+// Atoms of the movie's structure, which the demuxer reads with its general
+// table wherever they stand: in a sample description after its fixed
+// fields, or as an item of "ilst". There (seen only in damaged files) they
+// change what it reports as if they stood in the movie.
+const char kMovieAtoms[][5] = {"moov", "mvhd", "trak", "tkhd", "mdia", "mdhd", "minf",
+                               "stbl", "stsd", "hdlr", "edts", "elst", "udta", "meta",
+                               "ilst", "keys", "mvex", "cmov"};
+
+bool IsMovieAtom(uint32_t type) {
+  for (const auto& t : kMovieAtoms)
+    if (Tag(t) == type) return true;
+  return false;
+}
+
+// True when a sample description's bytes hold a movie atom's type. Found by
+// its four letters anywhere: a codec's own bytes that happen to spell one
+// only send the file to the demuxer.
+bool HoldsMovieAtoms(const unsigned char* b, int64_t n) {
+  for (const char* t : kMovieAtoms)
+    if (memmem(b, static_cast<size_t>(n), t, 4)) return true;
+  return false;
+}
+
 bool Ilst(Walk* w, const Atom& ilst) {
   for (int64_t pos = ilst.body; pos < ilst.end;) {
     Atom item;
@@ -109,6 +132,8 @@ bool Ilst(Walk* w, const Atom& ilst) {
       ok = NameItem(w, item, w->info->artist);
     else if (item.type == Tag("----"))
       ok = FreeFormItem(w, item);
+    else if (IsMovieAtom(item.type))
+      ok = false;
     if (!ok) return false;
     pos = item.end;
   }
@@ -175,20 +200,6 @@ bool Children(Walk* w, const Atom& parent, int depth);
 // entry, a QuickTime "wave" atom, a video codec's parameter sets) are far
 // smaller.
 constexpr int64_t kMaxDescription = 4096;
-
-// True when a sample description's bytes hold the type of an atom that
-// changes what the demuxer reports. It reads the atoms after a
-// description's fixed fields with its general table, so a movie header or
-// a track there (seen only in damaged files) would count as if it stood in
-// the movie. Found by its four letters anywhere: a codec's own bytes that
-// happen to spell one only send the file to the demuxer.
-bool HoldsMovieAtoms(const unsigned char* b, int64_t n) {
-  static const char kTypes[][5] = {"moov", "mvhd", "trak", "mdia", "mdhd", "edts", "elst",
-                                   "udta", "meta", "ilst", "keys", "mvex", "cmov"};
-  for (const char* t : kTypes)
-    if (memmem(b, static_cast<size_t>(n), t, 4)) return true;
-  return false;
-}
 
 // The sample descriptions: at least one, each atom within the table and
 // small, none holding atoms of the movie.
