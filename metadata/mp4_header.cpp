@@ -251,6 +251,8 @@ bool Child(Walk* w, const Atom& a, int depth) {
     }
     case Tag("mvex"): case Tag("cmov"): case Tag("meco"):
       return false;  // fragments, a compressed header
+    case Tag("moov"):
+      return false;  // a movie within the movie, which the demuxer reads too
     case Tag("trak"): case Tag("edts"): case Tag("mdia"): case Tag("minf"): case Tag("stbl"):
       return Children(w, a, depth + 1);
     case Tag("stsd"): return Descriptions(w, a);
