@@ -112,13 +112,32 @@ bool IsMovieAtom(uint32_t type) {
   return false;
 }
 
-// True when a sample description's bytes hold a movie atom's type. Found by
-// its four letters anywhere: a codec's own bytes that happen to spell one
-// only send the file to the demuxer.
+// True when bytes hold a movie atom's type. Found by its four letters
+// anywhere: a codec's own bytes that happen to spell one only send the file
+// to the demuxer.
 bool HoldsMovieAtoms(const unsigned char* b, int64_t n) {
   for (const char* t : kMovieAtoms)
     if (memmem(b, static_cast<size_t>(n), t, 4)) return true;
   return false;
+}
+
+// The largest atom of the movie that is skipped unread; a larger one goes
+// to the demuxer.
+constexpr int64_t kMaxSkipped = 1 << 20;
+
+// An atom the reader does not read, which the demuxer may read as a
+// container of its own ("dinf", "wave", ...): true when nothing in it looks
+// like an atom of the movie. Looked through a few KB at a time, the pieces
+// overlapping by three bytes.
+bool SkippedIsPlain(Walk* w, const Atom& a) {
+  if (a.end - a.body > kMaxSkipped) return false;
+  unsigned char b[4096];
+  for (int64_t pos = a.body; pos < a.end; pos += sizeof b - 3) {
+    int64_t n = a.end - pos < static_cast<int64_t>(sizeof b) ? a.end - pos : sizeof b;
+    if (!ReadBytes(*w->f, pos, b, n) || HoldsMovieAtoms(b, n)) return false;
+    if (pos + n == a.end) break;
+  }
+  return true;
 }
 
 bool Ilst(Walk* w, const Atom& ilst) {
@@ -275,7 +294,7 @@ bool Child(Walk* w, const Atom& a, int depth) {
     }
     case Tag("udta"): return Udta(w, a, depth + 1);
     case Tag("meta"): return Meta(w, a, depth + 1);
-    default: return true;
+    default: return SkippedIsPlain(w, a);
   }
 }
 
