@@ -116,8 +116,11 @@ bool IsMovieAtom(uint32_t type) {
 // anywhere: a codec's own bytes that happen to spell one only send the file
 // to the demuxer.
 bool HoldsMovieAtoms(const unsigned char* b, int64_t n) {
-  for (const char* t : kMovieAtoms)
-    if (memmem(b, static_cast<size_t>(n), t, 4)) return true;
+  for (int64_t i = 0; i + 4 <= n; ++i) {
+    // Most bytes start no type: a look at the first letter first.
+    if (!std::strchr("cehikmstu", b[i]) || b[i] == 0) continue;
+    if (IsMovieAtom(Be32(b + i))) return true;
+  }
   return false;
 }
 
@@ -125,10 +128,10 @@ bool HoldsMovieAtoms(const unsigned char* b, int64_t n) {
 // to the demuxer.
 constexpr int64_t kMaxSkipped = 1 << 20;
 
-// An atom the reader does not read, which the demuxer may read as a
-// container of its own ("dinf", "wave", ...): true when nothing in it looks
-// like an atom of the movie. Looked through a few KB at a time, the pieces
-// overlapping by three bytes.
+// An atom the reader does not read and the demuxer reads as a container
+// of its own (dinf, tref, sinf, schi, traf, wave): true when nothing in it
+// looks like an atom of the movie. Looked through a few KB at a time, the
+// pieces overlapping by three bytes.
 bool SkippedIsPlain(Walk* w, const Atom& a) {
   if (a.end - a.body > kMaxSkipped) return false;
   unsigned char b[4096];
@@ -294,7 +297,10 @@ bool Child(Walk* w, const Atom& a, int depth) {
     }
     case Tag("udta"): return Udta(w, a, depth + 1);
     case Tag("meta"): return Meta(w, a, depth + 1);
-    default: return SkippedIsPlain(w, a);
+    case Tag("dinf"): case Tag("tref"): case Tag("sinf"): case Tag("schi"): case Tag("traf"):
+    case Tag("wave"):
+      return SkippedIsPlain(w, a);
+    default: return true;
   }
 }
 
