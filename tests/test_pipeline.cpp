@@ -6,12 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
 #include "base/text.h"
 #include "engine/convert.h"
+#include "engine/row_sink.h"
 #include "platform/cpu.h"
 #include "id3_tags.h"
 #include "support.h"
@@ -172,6 +174,70 @@ TEST(Pipeline, ProgressAndStopping) {
       for (const auto& e : std::filesystem::directory_iterator(lib.dir.path))
         EXPECT_NE(e.path().filename().string().rfind(".out.txt.", 0), 0u) << e.path();
     }
+  }
+}
+
+namespace {
+// A row named by its number; every sleepEvery-th job sleeps a millisecond
+// first, as a read from a disk does.
+int g_sleepEvery = 0;
+void NumberedRow(RowJob* job, const RunSettings&) {
+  if (g_sleepEvery && job->number % g_sleepEvery == 3) usleep(1000);
+  FormatText(job->title, sizeof job->title, "Titel %d", job->number);
+  CopyText(job->artist, sizeof job->artist, job->number % 2 ? "Band" : "");
+  job->seconds = job->number % 11 == 10 ? kNoTime : job->number % 300 + 1;
+}
+
+// rows rows through a sink: most jobs read files, every fifth does not,
+// and every 97th row is written directly.
+std::string SinkRows(int threads, AheadAtOnce ahead, int rows, int sleepEvery) {
+  FreshSettings();
+  g_tfmtFlag = 0;
+  RunSettings s = TakeRunSettings();
+  s.threads = threads;
+  s.aheadAtOnce = ahead;
+  g_sleepEvery = sleepEvery;
+  char* buf = nullptr;
+  size_t len = 0;
+  FILE* out = open_memstream(&buf, &len);
+  {
+    RowSink sink;
+    SinkInit(&sink, out, &s);
+    for (int k = 0; k < rows; ++k) {
+      if (k % 97 == 96) {
+        AddRow(&sink, "Direkt", "Zeile", 60);
+        continue;
+      }
+      RowJob* job = NextJob(&sink);
+      job->resolve = NumberedRow;
+      job->number = k;
+      SubmitJob(&sink, job, k % 5 != 0);
+    }
+    Finish(&sink);
+  }
+  std::fclose(out);
+  std::string result(buf, len);
+  std::free(buf);
+  return result;
+}
+}  // namespace
+
+// Rows keep their order and the total its sum however the jobs are spread:
+// threads started mid-run as reading turns out long (no job sleeps) or
+// slow (jobs sleep), more threads added while batches are out, batches cut
+// short when the writer must wait, a window filled exactly.
+TEST(Pipeline, RowsKeepTheirOrderHoweverTheJobsAreSpread) {
+  const struct { int threads; AheadAtOnce ahead; int rows, sleepEvery; } cases[] = {
+      {8, AHEAD_MEASURED, 20000, 0},   {8, AHEAD_MEASURED, 600, 7},
+      {8, AHEAD_PER_CORE, 3000, 0},    {8, AHEAD_PER_CORE, 600, 50},
+      {3, AHEAD_EVERY_THREAD, 2000, 0}, {64, AHEAD_EVERY_THREAD, 129, 9},
+      {2, AHEAD_PER_CORE, 128, 0},     {8, AHEAD_EVERY_THREAD, 1, 0},
+  };
+  for (const auto& c : cases) {
+    std::string one = SinkRows(1, AHEAD_MEASURED, c.rows, 0);
+    ASSERT_EQ(std::count(one.begin(), one.end(), '\n'), c.rows + 1) << c.rows;
+    EXPECT_EQ(SinkRows(c.threads, c.ahead, c.rows, c.sleepEvery), one)
+        << c.threads << " threads, " << c.rows << " rows";
   }
 }
 

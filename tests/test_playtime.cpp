@@ -202,6 +202,7 @@ TEST(MediaBytes, ReadsAcrossTheBuffersGiveTheFilesBytes) {
   const int64_t n = static_cast<int64_t>(bytes.size());
   const int64_t head = kMediaHeadBytes, tail = n - kMediaTailBytes;
   const struct { int64_t pos, len; bool ok; } cases[] = {
+      {n - 128, 128, true},    {tail - 1, 2, true},
       {0, 10, true},           {head - 3, 8, true},       {head, 100, true},
       {head - 5, 9000, true},  {20000, 300, true},        {tail - 4, 10, true},
       {tail - 9000, 9000 + kMediaTailBytes, true},        {0, n, true},
