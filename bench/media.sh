@@ -30,35 +30,17 @@ TAGLIB=$DATA/taglib_loop
 cc -O2 "$HERE/floor_loop.c" -o "$DATA/floor_loop"
 FLOOR=$DATA/floor_loop
 
-# Drops every file of a list from the page cache.
-evict() {
-  python3 - "$1" <<'PY'
-import os, sys
-base = os.path.dirname(sys.argv[1])
-for line in open(sys.argv[1]):
-    line = line.strip()
-    if not line or line.startswith("#"):
-        continue
-    fd = os.open(os.path.join(base, line), os.O_RDONLY)
-    os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
-    os.close(fd)
-PY
-}
-
 # Mean seconds of five runs of a command, each after evicting the list.
 cold() {  # list, command...
   list=$1; shift
-  python3 - "$list" "$@" <<'PY'
-import os, subprocess, sys, time
-lst, cmd = sys.argv[1], sys.argv[2:]
-base = os.path.dirname(lst)
-files = [l.strip() for l in open(lst) if l.strip() and not l.startswith("#")]
+  python3 - "$HERE" "$list" "$@" <<'PY'
+import subprocess, sys, time
+sys.path.insert(0, sys.argv[1])
+from floor import evict
+lst, cmd = sys.argv[2], sys.argv[3:]
 times = []
 for _ in range(5):
-    for f in files:
-        fd = os.open(os.path.join(base, f), os.O_RDONLY)
-        os.posix_fadvise(fd, 0, 0, os.POSIX_FADV_DONTNEED)
-        os.close(fd)
+    evict(lst)
     t = time.perf_counter()
     subprocess.run(cmd, stdout=subprocess.DEVNULL, check=True)
     times.append(time.perf_counter() - t)

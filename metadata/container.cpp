@@ -44,6 +44,14 @@ bool ReadTail(const MediaBytes& f, int64_t pos, int64_t n) {
   return t->len > 0;
 }
 
+// The n bytes at pos where a buffer holds them, the tail read first when
+// they lie in it; null when none does.
+const unsigned char* Buffered(const MediaBytes& f, int64_t pos, int64_t n) {
+  const unsigned char* held = HeldBytes(f, pos, n);
+  if (!held && ReadTail(f, pos, n)) held = HeldBytes(f, pos, n);
+  return held;
+}
+
 // The window filled with the bytes from pos on; false when none could be
 // read.
 bool FillWindow(const MediaBytes& f, int64_t pos) {
@@ -91,9 +99,7 @@ const unsigned char* HeldBytes(const MediaBytes& f, int64_t pos, int64_t n) {
 
 const unsigned char* PeekBytes(const MediaBytes& f, int64_t pos, int64_t n) {
   if (pos < 0 || n <= 0 || pos > f.size || n > f.size - pos) return nullptr;
-  if (const unsigned char* p = HeldBytes(f, pos, n)) return p;
-  if (ReadTail(f, pos, n))
-    if (const unsigned char* p = HeldBytes(f, pos, n)) return p;
+  if (const unsigned char* p = Buffered(f, pos, n)) return p;
   if (!f.window || n > kMediaWindowBytes || !FillWindow(f, pos) || f.window->len < n)
     return nullptr;
   return f.window->bytes;
@@ -102,9 +108,7 @@ const unsigned char* PeekBytes(const MediaBytes& f, int64_t pos, int64_t n) {
 int64_t CopyBytes(const MediaBytes& f, int64_t pos, void* out, int64_t n) {
   if (pos < 0 || n <= 0 || pos >= f.size) return 0;
   if (n > f.size - pos) n = f.size - pos;
-  const unsigned char* held = HeldBytes(f, pos, n);
-  if (!held && ReadTail(f, pos, n)) held = HeldBytes(f, pos, n);
-  if (held) {
+  if (const unsigned char* held = Buffered(f, pos, n)) {
     std::memcpy(out, held, static_cast<size_t>(n));
     return n;
   }

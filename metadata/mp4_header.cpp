@@ -124,21 +124,20 @@ bool HoldsMovieAtoms(const unsigned char* b, int64_t n) {
   return false;
 }
 
-// The largest atom of the movie that is skipped unread; a larger one goes
+// The largest atom of the movie that is looked through; a larger one goes
 // to the demuxer.
 constexpr int64_t kMaxSkipped = 1 << 20;
 
-// An atom the reader does not read and the demuxer reads as a container
-// of its own (dinf, tref, sinf, schi, traf, wave): true when nothing in it
-// looks like an atom of the movie. Looked through a few KB at a time, the
-// pieces overlapping by three bytes.
-bool SkippedIsPlain(Walk* w, const Atom& a) {
-  if (a.end - a.body > kMaxSkipped) return false;
-  unsigned char b[4096];
-  for (int64_t pos = a.body; pos < a.end; pos += sizeof b - 3) {
-    int64_t n = a.end - pos < static_cast<int64_t>(sizeof b) ? a.end - pos : sizeof b;
-    if (!ReadBytes(*w->f, pos, b, n) || HoldsMovieAtoms(b, n)) return false;
-    if (pos + n == a.end) break;
+// True when nothing in the bytes [from, end) looks like an atom of the
+// movie. Looked at where they are held, a window at a time, the pieces
+// overlapping by three bytes.
+bool RangeIsPlain(Walk* w, int64_t from, int64_t end) {
+  if (end - from > kMaxSkipped) return false;
+  for (int64_t pos = from; pos < end; pos += kMediaWindowBytes - 3) {
+    int64_t n = end - pos < kMediaWindowBytes ? end - pos : kMediaWindowBytes;
+    const unsigned char* b = PeekBytes(*w->f, pos, n);
+    if (!b || HoldsMovieAtoms(b, n)) return false;
+    if (pos + n == end) break;
   }
   return true;
 }
@@ -226,7 +225,7 @@ constexpr int64_t kMaxDescription = 4096;
 // The sample descriptions: at least one, each atom within the table and
 // small, none holding atoms of the movie.
 bool Descriptions(Walk* w, const Atom& stsd) {
-  unsigned char b[kMaxDescription];
+  unsigned char b[8];
   if (stsd.end - stsd.body < 8 || !ReadBytes(*w->f, stsd.body, b, 8)) return false;
   uint32_t count = Be32(b + 4);
   if (count == 0 || count > 64) return false;
@@ -235,7 +234,7 @@ bool Descriptions(Walk* w, const Atom& stsd) {
     if (stsd.end - pos < 16 || !ReadBytes(*w->f, pos, b, 4)) return false;
     uint32_t size = Be32(b);
     if (size < 16 || size > stsd.end - pos || size > kMaxDescription) return false;
-    if (!ReadBytes(*w->f, pos + 8, b, size - 8) || HoldsMovieAtoms(b, size - 8)) return false;
+    if (!RangeIsPlain(w, pos + 8, pos + size)) return false;
     pos += size;
   }
   return true;
@@ -297,9 +296,11 @@ bool Child(Walk* w, const Atom& a, int depth) {
     }
     case Tag("udta"): return Udta(w, a, depth + 1);
     case Tag("meta"): return Meta(w, a, depth + 1);
+    // Atoms the reader skips and the demuxer reads as containers of their
+    // own.
     case Tag("dinf"): case Tag("tref"): case Tag("sinf"): case Tag("schi"): case Tag("traf"):
     case Tag("wave"):
-      return SkippedIsPlain(w, a);
+      return RangeIsPlain(w, a.body, a.end);
     default: return true;
   }
 }

@@ -26,6 +26,19 @@ inline void PlainImportSettings() {
   g_htmlFlag = g_tfmtFlag = g_totalFlag = g_kommaFlag = g_formlFlag = 0;
 }
 
+// What write (called with a stream) writes, as a string.
+template <class Write>
+std::string Captured(Write write) {
+  char* buf = nullptr;
+  size_t len = 0;
+  FILE* out = open_memstream(&buf, &len);
+  write(out);
+  std::fclose(out);
+  std::string text(buf, len);
+  std::free(buf);
+  return text;
+}
+
 // Runs a reader over input (bytes) with the settings as they are, the
 // separator sep ("," or a tab), and returns what it wrote.
 inline std::string RunReader(READER reader, const std::string& input,
@@ -36,19 +49,15 @@ inline std::string RunReader(READER reader, const std::string& input,
   std::string in = input;
   FILE* src = in.empty() ? std::fopen("/dev/null", "rb")
                          : fmemopen(&in[0], in.size(), "rb");
-  char* buf = nullptr;
-  size_t len = 0;
-  FILE* out = open_memstream(&buf, &len);
-  TextStream ts;
-  TsInit(&ts, src, block);
-  RowSink sink;
-  SinkInit(&sink, out, &s);
-  int got = reader(&ts, &sink);
-  if (read) *read = got;
-  std::fclose(out);
+  std::string result = Captured([&](FILE* out) {
+    TextStream ts;
+    TsInit(&ts, src, block);
+    RowSink sink;
+    SinkInit(&sink, out, &s);
+    int got = reader(&ts, &sink);
+    if (read) *read = got;
+  });
   std::fclose(src);
-  std::string result(buf, len);
-  std::free(buf);
   return result;
 }
 

@@ -8,16 +8,6 @@
 #include "support.h"
 
 namespace {
-std::string Capture(void (*write)(FILE*)) {
-  char* buf = nullptr;
-  size_t len = 0;
-  FILE* out = open_memstream(&buf, &len);
-  write(out);
-  std::fclose(out);
-  std::string s(buf, len);
-  std::free(buf);
-  return s;
-}
 
 // One row in the style the settings give at the moment of the call.
 std::string Row(const char* artist, const char* title, const char* time,
@@ -27,7 +17,7 @@ std::string Row(const char* artist, const char* title, const char* time,
   g_kommaFlag = sep[0] == ',';
   s = TakeRunSettings();
   a = artist, t = title, tm = time;
-  return Capture([](FILE* f) {
+  return Captured([](FILE* f) {
     WriteNamePart(f, s, ColumnsFrom(s), a, t);
     WriteTimePart(f, s, tm);
   });
@@ -40,7 +30,7 @@ std::string Total(uint64_t tsum, int32_t i, const char* sep = ",") {
   g_kommaFlag = sep[0] == ',';
   s = TakeRunSettings();
   sum = tsum, n = i;
-  return Capture([](FILE* f) { CreateTotalTime(f, s, sum, n); });
+  return Captured([](FILE* f) { CreateTotalTime(f, s, sum, n); });
 }
 
 struct OutputTest : ::testing::Test {

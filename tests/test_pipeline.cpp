@@ -25,31 +25,32 @@ std::string Fixture(const char* name) {
   return ReadFile(std::string(MIRTUN_SOURCE_DIR "/tests/data/") + name);
 }
 
-// The listing of the source at path with the given threads, in the import
-// style; more than one thread reads ahead from the first entry on, every
-// thread or one per processor.
-std::string Listing(const std::string& path, int threads,
-                    AheadAtOnce ahead = AHEAD_EVERY_THREAD) {
+// The import style for the source at path (none: the record's), read with
+// the given threads.
+RunSettings Threaded(int threads, AheadAtOnce ahead, const std::string& path = "") {
   FreshSettings();
   g_tfmtFlag = 0;
-  CopyText(g_opnFName, sizeof g_opnFName, path.c_str());
+  if (!path.empty()) CopyText(g_opnFName, sizeof g_opnFName, path.c_str());
   RunSettings s = TakeRunSettings();
   s.threads = threads;
-  s.aheadAtOnce = threads > 1 ? ahead : AHEAD_MEASURED;
-  char* buf = nullptr;
-  size_t len = 0;
-  FILE* out = open_memstream(&buf, &len);
-  FILE* in = std::fopen(path.c_str(), "rb");
-  if (in) {
+  s.aheadAtOnce = ahead;
+  return s;
+}
+
+// The listing of the source at path with the given threads; more than one
+// thread reads ahead from the first entry on, every thread or one per
+// processor.
+std::string Listing(const std::string& path, int threads,
+                    AheadAtOnce ahead = AHEAD_EVERY_THREAD) {
+  const RunSettings s = Threaded(threads, threads > 1 ? ahead : AHEAD_MEASURED, path);
+  return Captured([&](FILE* out) {
+    FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) return;
     TextStream ts;
     TsInit(&ts, in);
     WriteListing(&ts, out, s, nullptr, nullptr);
     std::fclose(in);
-  }
-  std::fclose(out);
-  std::string result(buf, len);
-  std::free(buf);
-  return result;
+  });
 }
 
 // A library of tagged, untagged, missing and streamed entries, listed in
@@ -191,16 +192,9 @@ void NumberedRow(RowJob* job, const RunSettings&) {
 // rows rows through a sink: most jobs read files, every fifth does not,
 // and every 97th row is written directly.
 std::string SinkRows(int threads, AheadAtOnce ahead, int rows, int sleepEvery) {
-  FreshSettings();
-  g_tfmtFlag = 0;
-  RunSettings s = TakeRunSettings();
-  s.threads = threads;
-  s.aheadAtOnce = ahead;
+  const RunSettings s = Threaded(threads, ahead);
   g_sleepEvery = sleepEvery;
-  char* buf = nullptr;
-  size_t len = 0;
-  FILE* out = open_memstream(&buf, &len);
-  {
+  return Captured([&](FILE* out) {
     RowSink sink;
     SinkInit(&sink, out, &s);
     for (int k = 0; k < rows; ++k) {
@@ -214,11 +208,7 @@ std::string SinkRows(int threads, AheadAtOnce ahead, int rows, int sleepEvery) {
       SubmitJob(&sink, job, k % 5 != 0);
     }
     Finish(&sink);
-  }
-  std::fclose(out);
-  std::string result(buf, len);
-  std::free(buf);
-  return result;
+  });
 }
 }  // namespace
 

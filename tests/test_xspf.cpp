@@ -29,16 +29,11 @@ struct XmlListTest : ::testing::Test {
   }
   std::string ConvertPath(const std::string& path) {
     CopyText(g_opnFName, MAXPATH, path.c_str());
-    char* buf = nullptr;
-    size_t len = 0;
-    FILE* out = open_memstream(&buf, &len);
-    RunReport report;
-    result = ConvertToStream(TakeRunSettings(), out, &report);
-    badLine = report.badLine;
-    std::fclose(out);
-    std::string text(buf, len);
-    std::free(buf);
-    return text;
+    return Captured([this](FILE* out) {
+      RunReport report;
+      result = ConvertToStream(TakeRunSettings(), out, &report);
+      badLine = report.badLine;
+    });
   }
   std::string Xspf(const std::string& tracks, bool wrap = true) {
     WriteFile(dir / "l.xspf", wrap ? "<?xml version=\"1.0\"?>\n<playlist version=\"1\" "

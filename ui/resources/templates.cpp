@@ -42,7 +42,8 @@ static const ControlTemplate kInfoControls[] = {
 };
 
 // Options dialog: "Allgemein" holds the column order, the extension
-// removal with its list and the music folder with its chooser; "Textausgabe" the separator and the formula of the
+// removal with its list and the music folder with its chooser;
+// "Textausgabe" the separator, the formula and the header row of the
 // import text and the two widths of the formatted text. "Abbrechen", not
 // "OK", is the default button.
 static const ControlTemplate kOptionsControls[] = {
