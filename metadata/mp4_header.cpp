@@ -35,6 +35,7 @@ struct Walk {
   ContainerInfo* info;
   int atoms = 0;
   bool movieHeader = false;
+  int tracks = 0;
 };
 
 // The atom at pos inside a parent ending at end; false for a size that does
@@ -274,7 +275,10 @@ bool Child(Walk* w, const Atom& a, int depth) {
       return false;  // fragments, a compressed header
     case Tag("moov"):
       return false;  // a movie within the movie, which the demuxer reads too
-    case Tag("trak"): case Tag("edts"): case Tag("mdia"): case Tag("minf"): case Tag("stbl"):
+    case Tag("trak"):
+      ++w->tracks;
+      return Children(w, a, depth + 1);
+    case Tag("edts"): case Tag("mdia"): case Tag("minf"): case Tag("stbl"):
       return Children(w, a, depth + 1);
     case Tag("stsd"): return Descriptions(w, a);
     case Tag("stts"): case Tag("ctts"): case Tag("co64"): return TableFits(w, a, 0, 8, false);
@@ -360,5 +364,6 @@ bool Mp4Info(const MediaBytes& f, int64_t start, ContainerInfo* info) {
     }
     pos = a.end;
   }
-  return moov && w.movieHeader && info->us > 0;
+  // A movie without a track has no stream, and the demuxer no length.
+  return moov && w.movieHeader && w.tracks > 0 && info->us > 0;
 }
